@@ -1,0 +1,27 @@
+#!/bin/sh
+# Creates (once) the throw-away Wine prefix the Windows tests run in and starts
+# a persistent wineserver for it with its output detached, so that the server
+# and Wine's helper processes never hold a test runner's output pipe open.
+# Usage: wine-prefix.sh PREFIX [stop]
+set -e
+prefix=$1
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ "$2" = stop ]; then
+  wineserver -k >/dev/null 2>&1 || true
+  exit 0
+fi
+mkdir -p "$(dirname "$prefix")"
+# mkdir is atomic: only one of several parallel callers creates the prefix.
+while ! mkdir "$prefix.lock" 2>/dev/null; do sleep 0.2; done
+trap 'rmdir "$prefix.lock"' EXIT
+if [ ! -f "$prefix/.ready" ]; then
+  rm -rf "$prefix"
+  WINEARCH=win64 wineboot -i </dev/null >/dev/null 2>&1
+  # The null graphics driver: windows and message boxes exist and can be
+  # driven from another process, without an X display.
+  wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+  wineserver -w
+  touch "$prefix/.ready"
+fi
+wineserver -p </dev/null >/dev/null 2>&1 || true
+wine cmd /c exit 0 </dev/null >/dev/null 2>&1 || true

@@ -1,0 +1,28 @@
+#include "launcher/ErrorReport_win.h"
+
+#include "launcher/MessageText.h"
+
+#include <cstdint>
+
+std::wstring loadText(UINT id) {
+    // With a zero buffer size LoadStringW hands out a pointer into the
+    // resource itself; that text is not NUL-terminated.
+    const wchar_t* text = nullptr;
+    int length = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&text), 0);
+    if (length <= 0 || text == nullptr) return std::wstring();
+    return std::wstring(text, static_cast<size_t>(length));
+}
+
+void showError(HWND owner, const std::wstring& text) {
+    MessageBoxW(owner, text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+}
+
+void showFormattedError(HWND owner, const std::wstring& format, const std::wstring& argument) {
+    showError(owner, formatText(format, {argument}));
+}
+
+void showWindowsError(HWND owner, const std::wstring& format, const std::wstring& detail,
+                      DWORD error) {
+    auto number = static_cast<std::int32_t>(error);
+    showError(owner, formatText(format, {detail, std::to_wstring(number)}));
+}

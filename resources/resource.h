@@ -1,0 +1,55 @@
+// Resource identifiers shared by the resource script and the code.
+// Plain #defines only: included by resource compilers and by pure code.
+#pragma once
+
+// String table (German, 1031).
+#define IDS_WINDOWS_ERROR 202
+#define IDS_JNI_ERROR 203
+#define IDS_COM_ERROR 204
+#define IDS_JNI_ERROR_SHORT 205
+#define IDS_JRE_NOT_FOUND_SERVER 206
+#define IDS_JRE_NOT_FOUND 207
+#define IDS_MODULE_PATH_FAILED 208
+#define IDS_NO_CLASS_PATH 209
+#define IDS_NO_MAIN_CLASS 210
+#define IDS_CANNOT_LOAD_MAIN_CLASS 211
+#define IDS_NO_CREATE_JAVA_VM 212
+#define IDS_CANNOT_CREATE_VM 213
+#define IDS_BROWSE_JRE_TITLE 214
+#define IDS_MAIN_CLASS_NOT_FOUND 215
+#define IDS_NO_MAIN_METHOD 216
+#define IDS_REQUIRE_LATEST 217
+#define IDS_REQUIRE_MAXIMUM 218
+#define IDS_REQUIRE_MINIMUM 219
+#define IDS_REQUIRE_EXACT 220
+#define IDS_REQUIRE_RANGE 221
+#define IDS_CANNOT_LOAD_JVM 222
+#define IDS_CANNOT_INITIALIZE 223
+#define IDS_CANNOT_INITIALIZE_MODULE 224
+#define IDS_JNI_REASON_ERR 225
+#define IDS_JNI_REASON_EDETACHED 226
+#define IDS_JNI_REASON_EVERSION 227
+#define IDS_JNI_REASON_ENOMEM 228
+#define IDS_JNI_REASON_EEXIST 229
+#define IDS_JNI_REASON_EINVAL 230
+
+// Application icon.
+#define IDI_APPLICATION_ICON 1
+
+// Runtime-not-found dialog.
+#define IDD_JRE_NOT_FOUND 201
+#define IDC_JRE_PATH_EDIT 201
+#define IDC_BROWSE_BUTTON 202
+#define IDC_JRE_MESSAGE 203
+#define IDC_ERROR_ICON 204
+#define IDC_DOWNLOAD_LINK 205
+#define IDC_BROWSE_HINT 206
+
+// Unhandled exception dialog.
+#define IDD_JAVA_EXCEPTION 231
+#define IDC_STACK_TRACE_EDIT 208
+#define IDC_EXCEPTION_GROUP 209
+#define IDC_EXCEPTION_HEADING 210
+#define IDC_EXCEPTION_HINT 211
+#define IDC_EXCEPTION_WARNING 212
+#define IDC_SIZE_GRIP 59393
