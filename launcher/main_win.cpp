@@ -1,5 +1,32 @@
+#include "launcher/Launcher_win.h"
+
+#include "launcher/ExitCodes.h"
+
 #include <windows.h>
 
+#include <cstdlib>
+
+#if defined(__GLIBCXX__)
+// GCC's default terminate handler prints the exception's demangled type and
+// brings the whole C++ demangler into the executable (about 46 KB). A GUI
+// process has nowhere to print it to, so it simply aborts.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+    std::abort();
+}
+}  // namespace __gnu_cxx
+#endif
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-    return -1;
+    int exitCode = kExitFailure;
+    {
+        Launcher launcher;
+        SetThreadLocale(GetSystemDefaultLCID());
+        // Gives the main thread a message queue before anything else runs: a
+        // later start of a single-instance application receives its reply as
+        // a thread message.
+        DefWindowProcW(nullptr, WM_NULL, 0, 0);
+        exitCode = launcher.initialize() ? launcher.run() : kExitFailure;
+    }
+    return exitCode;
 }

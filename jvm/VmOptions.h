@@ -1,0 +1,43 @@
+#pragma once
+
+#include "jvm/MemorySize.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Replaces environment references (%NAME%) in a text.
+using TextExpander = std::function<void(std::wstring& text)>;
+// The names of the files matching a pattern, in the order the file system
+// gives them; none when nothing matches.
+using DirectoryLister = std::function<std::vector<std::wstring>(const std::wstring& pattern)>;
+
+// The end of the parameter that begins at start: the first space that does
+// not lie between double quotes (a doubled quote inside quotes is literal).
+size_t findParameterEnd(const std::wstring& text, size_t start);
+
+// Removes the double quotes that group a parameter's text; a doubled quote
+// inside a group stays as one literal quote.
+void stripQuotePairs(std::wstring& text);
+
+// The space-separated parameters of "Virtual Machine Parameters", in order.
+std::vector<std::wstring> splitVmParameters(const std::wstring& text);
+
+// One parameter made ready for the VM: quotes stripped, a relative memory
+// size made absolute; a "-Xss" parameter also sets threadStackSize.
+std::wstring prepareVmParameter(std::wstring text, const MemoryFigures& memory,
+                                std::uint32_t& threadStackSize);
+
+// Whether a class path entry is looked up on disk (relative, or holding a
+// wildcard) rather than passed on as written (a drive or UNC path).
+bool isResolvedOnDisk(const std::wstring& entry);
+
+// The class path text for the entries of the "Class Path" key: each entry
+// expanded, relative entries ("\lib\*.jar") resolved against launcherFolder
+// (without trailing backslash), wildcards replaced by their matches, every
+// entry followed by ";". Entries that match nothing, and empty entries,
+// contribute nothing.
+std::wstring composeClassPath(const std::vector<std::wstring>& entries,
+                              const std::wstring& launcherFolder, const TextExpander& expand,
+                              const DirectoryLister& list);

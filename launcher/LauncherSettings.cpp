@@ -1,0 +1,118 @@
+#include "launcher/LauncherSettings.h"
+
+#include "launcher/SettingsStore.h"
+#include "launcher/TextSplit.h"
+
+#include <algorithm>
+
+const wchar_t* const kProductSection = L"Product Information";
+const wchar_t* const kRuntimeSection = L"Java Runtime Environment";
+const wchar_t* const kApplicationSection = L"Application";
+const wchar_t* const kClassPathSection = L"Class Path";
+const wchar_t* const kDisplaySection = L"Display";
+
+namespace {
+
+wchar_t asciiLower(wchar_t c) {
+    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
+
+bool equalsIgnoringCase(const std::wstring& a, const wchar_t* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i] != L'\0'; ++i) {
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
+    }
+    return i == a.size() && b[i] == L'\0';
+}
+
+std::wstring read(SettingsStore& store, const wchar_t* section, const wchar_t* key) {
+    std::wstring value;
+    store.readString(section, key, value);
+    return value;
+}
+
+}  // namespace
+
+bool isYes(const std::wstring& value) {
+    return equalsIgnoringCase(value, L"Yes");
+}
+
+int jvmTypeFromValue(const std::wstring& value) {
+    if (value == L"server") return 1;
+    if (value == L"favor_server") return 2;
+    return 0;
+}
+
+void applyJvmSource(LauncherSettings& settings, const std::wstring& value) {
+    bool all = false, jdk = false, jre = false;
+    if (value.empty()) {
+        all = settings.allKindsAllowed;
+        jdk = jre = true;
+    } else if (value == L"favor_JRE") {
+        all = true;
+        jre = true;
+    } else if (value == L"favor_JDK") {
+        all = true;
+        jdk = true;
+    } else if (value == L"only_JDK") {
+        jdk = true;
+    } else if (value == L"only_JRE") {
+        jre = true;
+    }
+    settings.allKindsAllowed = all;
+    settings.jdkSelected = jdk;
+    settings.jreSelected = jre;
+}
+
+void applyVmProvider(LauncherSettings& settings, const std::wstring& value) {
+    struct Row {
+        const wchar_t* name;
+        bool jrockitAllowed, jrockitPreferred, sunAllowed, sunPreferred, ibmAllowed, ibmPreferred;
+    };
+    static const Row rows[] = {
+        {L"jrockit", true, true, false, false, false, false},
+        {L"ibm", false, false, false, false, true, true},
+        {L"favor_sun", true, false, true, true, true, false},
+        {L"favor_jrockit", true, true, true, false, true, false},
+        {L"favor_ibm", true, false, true, false, true, true},
+        {L"any", true, false, true, false, true, false},
+    };
+    if (value.empty()) return;
+    for (const Row& row : rows) {
+        if (!equalsIgnoringCase(value, row.name)) continue;
+        settings.jrockitAllowed = row.jrockitAllowed;
+        settings.jrockitPreferred = row.jrockitPreferred;
+        settings.sunAllowed = row.sunAllowed;
+        settings.sunPreferred = row.sunPreferred;
+        settings.ibmAllowed = row.ibmAllowed;
+        settings.ibmPreferred = row.ibmPreferred;
+        return;
+    }
+}
+
+bool readLauncherSettings(LauncherSettings& settings, SettingsStore& layered,
+                          SettingsStore* userFile) {
+    settings.minVersion = minimumBound(read(layered, kRuntimeSection, L"Minimum Version"));
+    settings.maxVersion = maximumBound(read(layered, kRuntimeSection, L"Maximum Version"));
+    settings.isService = read(layered, kApplicationSection, L"Application Type") == L"service";
+    settings.preferredVersions =
+        splitAtSeparator(read(layered, kRuntimeSection, L"Preferred versions"), L";");
+    // A per-user choice of runtime replaces the shipped one entirely, even when
+    // the per-user file has no such key; a service has no per-user state.
+    SettingsStore& jrePathStore = (!settings.isService && userFile) ? *userFile : layered;
+    settings.jrePath = read(jrePathStore, kRuntimeSection, L"JRE Path");
+    settings.jvmType = jvmTypeFromValue(read(layered, kRuntimeSection, L"JVM Type"));
+    applyJvmSource(settings, read(layered, kRuntimeSection, L"JVM Source"));
+    applyVmProvider(settings, read(layered, kRuntimeSection, L"VM Provider"));
+    settings.mainClass = read(layered, kRuntimeSection, L"Main Class");
+    if (settings.mainClass.empty()) return false;
+    std::replace(settings.mainClass.begin(), settings.mainClass.end(), L'.', L'/');
+
+    settings.failureCheck = isYes(read(layered, kApplicationSection, L"Failure Check"));
+    settings.overrideWorkingDir = isYes(read(layered, kApplicationSection, L"Override WorkingDir"));
+    settings.systemPath = read(layered, kRuntimeSection, L"System Path");
+    settings.libraryPath = read(layered, kRuntimeSection, L"Library Path");
+    settings.pairProduct = read(layered, kApplicationSection, L"Pair Product");
+    settings.pairReturnCode = isYes(read(layered, kApplicationSection, L"Pair Return Code"));
+    return true;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "jre/JavaVersion.h"
+
+#include <string>
+#include <vector>
+
+class SettingsStore;
+
+// Sections of the configuration file.
+extern const wchar_t* const kProductSection;      // "Product Information"
+extern const wchar_t* const kRuntimeSection;      // "Java Runtime Environment"
+extern const wchar_t* const kApplicationSection;  // "Application"
+extern const wchar_t* const kClassPathSection;    // "Class Path"
+extern const wchar_t* const kDisplaySection;      // "Display"
+
+// The parsed value of every key read at start; the defaults are those of a
+// configuration that sets nothing.
+struct LauncherSettings {
+    std::wstring productCode;
+    std::wstring upgradeCode;
+    std::wstring productName;
+    JavaVersion minVersion;
+    JavaVersion maxVersion;
+    bool isService = false;
+    std::vector<std::wstring> preferredVersions;
+    std::wstring jrePath;
+    int jvmType = 0;  // 0 any VM, 1 server VM only, 2 server VM first
+    bool jdkSelected = false;
+    bool jreSelected = false;
+    bool allKindsAllowed = true;
+    bool jrockitAllowed = false;
+    bool sunAllowed = true;
+    bool ibmAllowed = false;
+    bool jrockitPreferred = false;
+    bool sunPreferred = true;
+    bool ibmPreferred = false;
+    std::wstring mainClass;  // internal form, "/" between packages
+    bool failureCheck = false;
+    bool overrideWorkingDir = false;
+    std::wstring systemPath;
+    std::wstring libraryPath;
+    std::wstring pairProduct;
+    bool pairReturnCode = false;
+};
+
+// True when value is "Yes" in any letter case.
+bool isYes(const std::wstring& value);
+
+// "server" -> 1, "favor_server" -> 2, anything else -> 0 (exact comparison).
+int jvmTypeFromValue(const std::wstring& value);
+
+// Sets the three installation-kind flags from a "JVM Source" value.
+void applyJvmSource(LauncherSettings& settings, const std::wstring& value);
+
+// Sets the six vendor flags from a "VM Provider" value; an empty or unknown
+// value leaves them as they are.
+void applyVmProvider(LauncherSettings& settings, const std::wstring& value);
+
+// Reads the keys of the "Java Runtime Environment" and "Application" sections
+// from layered; "JRE Path" comes from userFile instead when that is given and
+// the application is not a service. False when "Main Class" is empty: the
+// keys after it are then not read and the caller reports the missing class.
+bool readLauncherSettings(LauncherSettings& settings, SettingsStore& layered,
+                          SettingsStore* userFile);

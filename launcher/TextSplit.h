@@ -1,0 +1,10 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Cuts text at every occurrence of separator. Two separators in a row or a
+// leading one give an empty piece; a trailing one gives none. Pieces keep
+// their blanks. Empty text gives no pieces; an empty separator leaves the
+// text whole.
+std::vector<std::wstring> splitAtSeparator(const std::wstring& text, const std::wstring& separator);

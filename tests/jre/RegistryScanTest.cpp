@@ -1,0 +1,251 @@
+#include "jre/RegistryScan.h"
+
+#include "launcher/LauncherSettings.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+namespace {
+
+// A registry view held in memory: root key -> version subkeys with their
+// JavaHome values, in listing order.
+class FakeRegistry : public RuntimeRegistry {
+public:
+    void add(const std::wstring& root, const std::wstring& version, const std::wstring& home) {
+        subkeys_[root].push_back(version);
+        homes_[root + version] = home;
+    }
+    std::vector<std::wstring> subkeyNames(const std::wstring& key) override {
+        auto it = subkeys_.find(key);
+        return it == subkeys_.end() ? std::vector<std::wstring>() : it->second;
+    }
+    std::wstring javaHome(const std::wstring& key) override {
+        auto it = homes_.find(key);
+        return it == homes_.end() ? std::wstring() : it->second;
+    }
+
+private:
+    std::map<std::wstring, std::vector<std::wstring>> subkeys_;
+    std::map<std::wstring, std::wstring> homes_;
+};
+
+const std::wstring kJdk = L"Software\\JavaSoft\\JDK\\";
+const std::wstring kJre = L"Software\\JavaSoft\\JRE\\";
+const std::wstring kOldJdk = L"Software\\JavaSoft\\Java Development Kit\\";
+const std::wstring kOldJre = L"Software\\JavaSoft\\Java Runtime Environment\\";
+const std::wstring kJrockitJre = L"Software\\JRockit\\Java Runtime Environment\\";
+const std::wstring kJrockitJdk = L"Software\\JRockit\\Java Development Kit\\";
+const std::wstring kIbm = L"Software\\IBM\\Java2 Runtime Environment\\";
+
+// Every home that a test names holds the VMs listed here.
+struct Disk {
+    std::set<std::wstring> files;
+    void client(const std::wstring& home) { files.insert(home + L"bin\\client\\jvm.dll"); }
+    void server(const std::wstring& home) { files.insert(home + L"bin\\server\\jvm.dll"); }
+    FileProbe probe() const {
+        return [this](const std::wstring& p) { return files.count(p) > 0; };
+    }
+};
+
+// Settings as loaded from a configuration that names no JVM Source, VM
+// Provider or JVM Type and "any" as its maximum.
+LauncherSettings anyVersion() {
+    LauncherSettings settings;
+    applyJvmSource(settings, L"");
+    settings.maxVersion = maximumBound(L"any");
+    return settings;
+}
+
+std::vector<std::wstring> homesOf(const std::vector<JreCandidate>& candidates) {
+    std::vector<std::wstring> homes;
+    for (const auto& c : candidates) homes.push_back(c.home);
+    return homes;
+}
+
+}  // namespace
+
+TEST(RegistryScan, DefaultsScanTheFourJavaSoftRootsAndTakeTheHighest) {
+    FakeRegistry registry;
+    Disk disk;
+    for (auto home : {L"C:\\jdk17\\", L"C:\\jre11\\", L"C:\\jre8\\", L"C:\\rock\\", L"C:\\ibm\\"})
+        disk.client(home);
+    registry.add(kJre, L"11.0.2", L"C:\\jre11");
+    registry.add(kJdk, L"17", L"C:\\jdk17");
+    registry.add(kOldJre, L"1.8.0_231", L"C:\\jre8");
+    registry.add(kJrockitJre, L"99", L"C:\\rock");
+    registry.add(kIbm, L"98", L"C:\\ibm");
+
+    LauncherSettings settings = anyVersion();
+    auto candidates = collectCandidates(registry, settings, disk.probe());
+    ASSERT_EQ(candidates.size(), 3u);
+    for (const auto& c : candidates) EXPECT_TRUE(c.preferred);
+    EXPECT_EQ(selectRegisteredRuntime(registry, settings, disk.probe()),
+              std::wstring(L"C:\\jdk17\\"));
+}
+
+TEST(RegistryScan, FamilyKeyAndUpdateKeyBothCountAndTheUpdateRanksFirst) {
+    FakeRegistry registry;
+    Disk disk;
+    disk.client(L"C:\\jre8\\");
+    registry.add(kOldJre, L"1.8", L"C:\\jre8\\");
+    registry.add(kOldJre, L"1.8.0_231", L"C:\\jre8\\");
+    LauncherSettings settings = anyVersion();
+    auto candidates = collectCandidates(registry, settings, disk.probe());
+    ASSERT_EQ(candidates.size(), 2u);
+    rankCandidates(candidates, settings);
+    EXPECT_EQ(candidates[0].version, JavaVersion(1, 8, 0, 231));
+    EXPECT_EQ(candidates[1].version, JavaVersion(1, 8, 0, 0));
+}
+
+TEST(RegistryScan, OlderJdkKeysPointAtTheirJreFolder) {
+    FakeRegistry registry;
+    Disk disk;
+    disk.client(L"C:\\jdk\\jre\\");
+    disk.client(L"C:\\jdk\\");
+    registry.add(kOldJdk, L"1.6.0_45", L"C:\\jdk");
+    registry.add(kJdk, L"11", L"C:\\jdk");
+    auto candidates = collectCandidates(registry, anyVersion(), disk.probe());
+    EXPECT_EQ(homesOf(candidates), (std::vector<std::wstring>{L"C:\\jdk\\", L"C:\\jdk\\jre\\"}));
+}
+
+TEST(RegistryScan, SubkeysWithoutHomeOrVmAreSkipped) {
+    FakeRegistry registry;
+    Disk disk;
+    disk.client(L"C:\\good\\");
+    registry.add(kJre, L"11", L"");
+    registry.add(kJre, L"12", L"C:\\no-vm");
+    registry.add(kJre, L"10", L"C:\\good");
+    auto candidates = collectCandidates(registry, anyVersion(), disk.probe());
+    EXPECT_EQ(homesOf(candidates), (std::vector<std::wstring>{L"C:\\good\\"}));
+}
+
+TEST(RegistryScan, VersionBoundsAreInclusive) {
+    FakeRegistry registry;
+    Disk disk;
+    disk.client(L"C:\\a\\");
+    registry.add(kJre, L"1.7.0_80", L"C:\\a");
+    registry.add(kJre, L"1.8", L"C:\\a");
+    registry.add(kJre, L"1.8.0_231", L"C:\\a");
+    registry.add(kJre, L"11.0.2", L"C:\\a");
+    LauncherSettings settings = anyVersion();
+    settings.minVersion = minimumBound(L"1.8");
+    settings.maxVersion = maximumBound(L"1.8");
+    auto candidates = collectCandidates(registry, settings, disk.probe());
+    ASSERT_EQ(candidates.size(), 2u);
+    EXPECT_EQ(candidates[0].version, JavaVersion(1, 8, 0, 0));
+    EXPECT_EQ(candidates[1].version, JavaVersion(1, 8, 0, 231));
+}
+
+TEST(RegistryScan, NoMaximumConfiguredLimitsNothing) {
+    FakeRegistry registry;
+    Disk disk;
+    disk.client(L"C:\\a\\");
+    registry.add(kJre, L"21", L"C:\\a");
+    LauncherSettings settings = anyVersion();
+    settings.maxVersion = maximumBound(L"");  // Maximum Version absent: all parts 0
+    EXPECT_EQ(collectCandidates(registry, settings, disk.probe()).size(), 1u);
+    EXPECT_TRUE(isWithinBounds(JavaVersion(21, 0, 0, 0), JavaVersion(), JavaVersion()));
+    EXPECT_FALSE(isWithinBounds(JavaVersion(1, 7, 0, 0), JavaVersion(1, 8, 0, 0), JavaVersion()));
+}
+
+TEST(RegistryScan, PreferredVersionsChooseAmongTheRanked) {
+    std::vector<JreCandidate> ranked = {
+        {JavaVersion(17, 0, 0, 0), L"17", false, true},
+        {JavaVersion(11, 0, 2, 0), L"11", false, true},
+        {JavaVersion(1, 8, 0, 231), L"8", false, true},
+    };
+    EXPECT_EQ(choosePreferredCandidate(ranked, {L"1.8", L"11"}), 2u);
+    EXPECT_EQ(choosePreferredCandidate(ranked, {L"1.7", L"11"}), 1u);
+    EXPECT_EQ(choosePreferredCandidate(ranked, {L"1.6"}), 0u);
+    EXPECT_EQ(choosePreferredCandidate(ranked, {}), 0u);
+    // An empty or non-numeric entry is all zero and takes the first ranked.
+    EXPECT_EQ(choosePreferredCandidate(ranked, {L"", L"1.8"}), 0u);
+    EXPECT_EQ(choosePreferredCandidate(ranked, {L"any", L"1.8"}), 0u);
+    EXPECT_EQ(choosePreferredCandidate(ranked, {L"11.0.3", L"1.8.0_231"}), 2u);
+}
+
+TEST(RegistryScan, OnlyJreWithFavorJrockitRanksByVersionAlone) {
+    FakeRegistry registry;
+    Disk disk;
+    for (auto home : {L"C:\\sun\\", L"C:\\rock\\", L"C:\\ibm\\", L"C:\\jdk\\"}) disk.client(home);
+    disk.server(L"C:\\sun\\");
+    registry.add(kJdk, L"30", L"C:\\jdk");          // a JDK root: not scanned
+    registry.add(kJre, L"11", L"C:\\sun");
+    registry.add(kJrockitJre, L"9", L"C:\\rock");   // preferred vendor, but lower
+    registry.add(kJrockitJdk, L"40", L"C:\\jdk");   // a JDK root: not scanned
+    registry.add(kIbm, L"10", L"C:\\ibm");
+
+    LauncherSettings settings = anyVersion();
+    applyJvmSource(settings, L"only_JRE");
+    applyVmProvider(settings, L"favor_jrockit");
+    auto candidates = collectCandidates(registry, settings, disk.probe());
+    rankCandidates(candidates, settings);
+    EXPECT_EQ(homesOf(candidates),
+              (std::vector<std::wstring>{L"C:\\sun\\", L"C:\\ibm\\", L"C:\\rock\\"}));
+    EXPECT_TRUE(candidates[2].preferred);
+
+    // With the server VM favoured, the server candidate ranks first whatever its version.
+    settings.jvmType = 2;
+    registry.add(kJre, L"50", L"C:\\rock");
+    candidates = collectCandidates(registry, settings, disk.probe());
+    rankCandidates(candidates, settings);
+    EXPECT_EQ(candidates[0].home, L"C:\\sun\\");
+    EXPECT_TRUE(candidates[0].isServerVm);
+}
+
+TEST(RegistryScan, FavorJdkRanksJdkRootsFirst) {
+    FakeRegistry registry;
+    Disk disk;
+    disk.client(L"C:\\jre\\");
+    disk.client(L"C:\\jdk\\");
+    registry.add(kJre, L"21", L"C:\\jre");
+    registry.add(kJdk, L"11", L"C:\\jdk");
+    LauncherSettings settings = anyVersion();
+    applyJvmSource(settings, L"favor_JDK");
+    EXPECT_EQ(selectRegisteredRuntime(registry, settings, disk.probe()), std::wstring(L"C:\\jdk\\"));
+}
+
+TEST(RegistryScan, UnknownJvmSourceScansNothing) {
+    FakeRegistry registry;
+    Disk disk;
+    disk.client(L"C:\\a\\");
+    registry.add(kJre, L"11", L"C:\\a");
+    LauncherSettings settings = anyVersion();
+    applyJvmSource(settings, L"favor_jre");
+    EXPECT_FALSE(selectRegisteredRuntime(registry, settings, disk.probe()));
+}
+
+TEST(RegistryScan, FavorServerValidatesTheOldJreRootClientFirst) {
+    FakeRegistry registry;
+    Disk disk;
+    disk.client(L"C:\\jre8\\");
+    disk.server(L"C:\\jre8\\");
+    registry.add(kOldJre, L"1.8.0_231", L"C:\\jre8");
+    LauncherSettings settings = anyVersion();
+    settings.jvmType = 2;
+    auto candidates = collectCandidates(registry, settings, disk.probe());
+    ASSERT_EQ(candidates.size(), 1u);
+    EXPECT_FALSE(candidates[0].isServerVm);
+    // The newer roots are validated server-first.
+    registry.add(kJre, L"11", L"C:\\jre8");
+    candidates = collectCandidates(registry, settings, disk.probe());
+    ASSERT_EQ(candidates.size(), 2u);
+    EXPECT_TRUE(candidates[0].isServerVm);
+}
+
+TEST(RegistryScan, VendorTables) {
+    LauncherSettings settings = anyVersion();
+    applyVmProvider(settings, L"ibm");
+    EXPECT_FALSE(isRootScanned(kRegistryRoots[0], settings));
+    EXPECT_TRUE(isRootScanned(kRegistryRoots[6], settings));
+    EXPECT_TRUE(isRootPreferred(kRegistryRoots[6], settings));
+    applyVmProvider(settings, L"jrockit");
+    EXPECT_TRUE(isRootScanned(kRegistryRoots[4], settings));
+    EXPECT_TRUE(isRootScanned(kRegistryRoots[5], settings));
+    EXPECT_FALSE(isRootScanned(kRegistryRoots[6], settings));
+    EXPECT_EQ(validationJvmType(kRegistryRoots[3], 2), 0);
+    EXPECT_EQ(validationJvmType(kRegistryRoots[3], 1), 1);
+    EXPECT_EQ(validationJvmType(kRegistryRoots[1], 2), 2);
+}

@@ -1,0 +1,104 @@
+#include "util/FileSystem_win.h"
+
+#include "launcher/ErrorReport_win.h"
+#include "resources/resource.h"
+#include "util/Paths.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+std::wstring moduleFileName(HMODULE module, DWORD& error, DWORD initialCapacity) {
+    // The loader keeps module names as counted strings of at most 32767
+    // characters, so a buffer of 32768 always holds the name and its NUL.
+    constexpr DWORD kLargestName = 32768;
+    DWORD capacity = std::min(std::max<DWORD>(initialCapacity, 1), kLargestName);
+    std::wstring name;
+    for (;;) {
+        name.resize(capacity);
+        const DWORD length = GetModuleFileNameW(module, &name[0], capacity);
+        if (length == 0) {
+            error = GetLastError();
+            return std::wstring();
+        }
+        // A name that does not fit comes back cut, with the buffer's full size
+        // as its length.
+        if (length < capacity) {
+            name.resize(length);
+            error = ERROR_SUCCESS;
+            return name;
+        }
+        if (capacity == kLargestName) {
+            error = ERROR_INSUFFICIENT_BUFFER;
+            return std::wstring();
+        }
+        capacity = std::min(capacity * 2, kLargestName);
+    }
+}
+
+bool modulePath(std::wstring& path, HWND owner) {
+    DWORD error = ERROR_SUCCESS;
+    std::wstring name = moduleFileName(nullptr, error);
+    if (name.empty()) {
+        showWindowsError(owner, loadText(IDS_WINDOWS_ERROR), loadText(IDS_MODULE_PATH_FAILED),
+                         error);
+        return false;
+    }
+    path = std::move(name);
+    return true;
+}
+
+bool moduleFolder(std::wstring& folder, HWND owner) {
+    std::wstring path;
+    if (!modulePath(path, owner)) return false;
+    folder = path.substr(0, path.rfind(L'\\') + 1);
+    return true;
+}
+
+std::wstring findFileInFolder(const std::wstring& folder, const std::wstring& name) {
+    std::wstring path = joinFolderAndName(folder, name);
+    if (path.empty() || !fileExists(path)) return std::wstring();
+    return path;
+}
+
+bool fileExists(const std::wstring& path) {
+    WIN32_FIND_DATAW data;
+    UniqueFind search(FindFirstFileW(path.c_str(), &data));
+    return static_cast<bool>(search);
+}
+
+bool absolutePathExists(const std::wstring& path) {
+    return hasAbsolutePathForm(path) && fileExists(path);
+}
+
+bool FileFinder::find(const wchar_t* pattern) {
+    search_.reset();
+    const std::wstring path = applyLongPathRule(pattern != nullptr ? pattern : L"*.*");
+    search_.reset(FindFirstFileW(path.c_str(), &found_));
+    if (!search_) return false;
+    if (GetFullPathNameW(path.c_str(), 0, nullptr, nullptr) == 0) {
+        search_.reset();
+        SetLastError(ERROR_INVALID_NAME);
+        return false;
+    }
+    return true;
+}
+
+void createFoldersForFile(const std::wstring& path) {
+    if (absolutePathExists(path)) return;
+    // A share cannot be created and often cannot even be asked about, so on
+    // network paths every failing level is passed over.
+    const bool network = hasUncForm(path);
+    const std::vector<std::wstring> folders = foldersLeadingToFile(path);
+    for (std::size_t i = 0; i < folders.size(); ++i) {
+        if (CreateDirectoryW(folders[i].c_str(), nullptr)) continue;
+        const DWORD error = GetLastError();
+        if (error == ERROR_ALREADY_EXISTS || network) continue;
+        if (i > 0) removeFolder(folders[i - 1]);
+        return;
+    }
+}
+
+bool removeFolder(const std::wstring& path) {
+    return RemoveDirectoryW(applyLongPathRule(path).c_str()) != FALSE;
+}
