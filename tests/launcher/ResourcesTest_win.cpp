@@ -39,7 +39,7 @@ std::vector<unsigned char> resourceBytes(LPCWSTR type, LPCWSTR name, WORD langua
     return std::vector<unsigned char>(bytes, bytes + size);
 }
 
-BOOL CALLBACK countName(HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) {
+BOOL CALLBACK countName(HMODULE, LPCWSTR, LPWSTR, LONG_PTR count) noexcept {
     ++*reinterpret_cast<int*>(count);
     return TRUE;
 }
@@ -92,7 +92,8 @@ public:
             pos_ = (pos_ + 3) & ~static_cast<size_t>(3);
             if (!take(helpId) || !take(item.exStyle) || !take(item.style)) return false;
             if (!take(item.x) || !take(item.y) || !take(item.cx) || !take(item.cy)) return false;
-            if (!take(id) || !takeNameOrOrdinal(item.className) || !takeNameOrOrdinal(item.text)) return false;
+            if (!take(id) || !takeNameOrOrdinal(item.className)) return false;
+            if (!takeNameOrOrdinal(item.text)) return false;
             if (!take(extra)) return false;
             pos_ += extra;
             item.id = static_cast<int>(static_cast<std::int32_t>(id));
