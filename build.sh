@@ -22,16 +22,18 @@ configure_native() {
         -DLAUNCHER_SANITIZE=ON -DLAUNCHER_FUZZ=$fuzz >/dev/null
 }
 
-configure_windows() {  # name toolchain
+configure_windows() {  # name toolchain [cmake options]
     cmake -S "$root" -B "$build/$1" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
-        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$2" -DLAUNCHER_WINE_PREFIX="$prefix" >/dev/null
+        -DCMAKE_TOOLCHAIN_FILE="$root/cmake/$2" -DLAUNCHER_WINE_PREFIX="$prefix" "${@:3}" >/dev/null
 }
 
 build_windows() {
-    configure_windows win32 toolchain-i686-mingw.cmake
-    cmake --build "$build/win32" -j "$jobs"
-    configure_windows win64 toolchain-x86_64-mingw.cmake
+    # Each architecture's end-to-end tests use the other's executables (the
+    # 64-bit sibling, stand-in runtimes of the other machine type).
+    configure_windows win64 toolchain-x86_64-mingw.cmake -DLAUNCHER_SIBLING_BUILD_DIR="$build/win32"
     cmake --build "$build/win64" -j "$jobs"
+    configure_windows win32 toolchain-i686-mingw.cmake -DLAUNCHER_SIBLING_BUILD_DIR="$build/win64"
+    cmake --build "$build/win32" -j "$jobs"
 }
 
 build_all() {

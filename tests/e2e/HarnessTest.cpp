@@ -1,6 +1,6 @@
 // Checks the end-to-end driver itself, with this test program standing in for
-// the launcher: started with "--stand-in" and a list of actions it acts them
-// out before GoogleTest runs, then ends.
+// the launcher: started with "--stand-in" and a list of actions, it acts them
+// out before GoogleTest starts, then ends.
 #include "support/AppFolder_win.h"
 #include "support/LauncherProcess_win.h"
 
@@ -27,7 +27,9 @@ std::wstring currentFolder() {
     return std::wstring(buffer, length < MAX_PATH ? length : 0);
 }
 
-void showBox(const std::wstring& text) { MessageBoxW(nullptr, text.c_str(), nullptr, MB_OK | MB_ICONERROR); }
+void showBox(const std::wstring& text) {
+    MessageBoxW(nullptr, text.c_str(), nullptr, MB_OK | MB_ICONERROR);
+}
 
 // Starts this program again with one further action, without waiting for it.
 void spawn(const std::wstring& action) {
@@ -46,13 +48,17 @@ void spawn(const std::wstring& action) {
 }
 
 // Actions: "box:TEXT" shows TEXT in an error box; "appdata" and "cwd" show
-// APPDATA and the current folder; "spawn:ACTION" starts another stand-in that does ACTION;
-// "hang" never ends; "exit:N" ends with N. Without "exit:" the end is 0.
+// APPDATA and the current folder; "spawn:ACTION" starts another stand-in that
+// does ACTION; "hang" never ends; "exit:N" ends with N (0 without it).
 struct StandIn {
     StandIn() {
         int count = 0;
         LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
-        if (argv == nullptr || count < 2 || std::wstring(argv[1]) != L"--stand-in") return;
+        if (argv == nullptr) return;
+        if (count < 2 || std::wstring(argv[1]) != L"--stand-in") {
+            LocalFree(argv);
+            return;
+        }
         for (int i = 2; i < count; ++i) {
             std::wstring action = argv[i];
             if (action.rfind(L"box:", 0) == 0) showBox(action.substr(4));
@@ -60,7 +66,9 @@ struct StandIn {
             if (action == L"cwd") showBox(currentFolder());
             if (action.rfind(L"spawn:", 0) == 0) spawn(action.substr(6));
             if (action == L"hang") Sleep(INFINITE);
-            if (action.rfind(L"exit:", 0) == 0) ExitProcess(static_cast<UINT>(std::wcstol(action.c_str() + 5, nullptr, 10)));
+            if (action.rfind(L"exit:", 0) == 0) {
+                ExitProcess(static_cast<UINT>(std::wcstol(action.c_str() + 5, nullptr, 10)));
+            }
         }
         ExitProcess(0);
     }
@@ -70,13 +78,6 @@ std::wstring thisProgram() {
     wchar_t self[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, self, MAX_PATH);
     return self;
-}
-
-std::string narrow(const std::wstring& text) {
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string result(size > 0 ? size - 1 : 0, '\0');
-    if (size > 1) WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &result[0], size, nullptr, nullptr);
-    return result;
 }
 
 }  // namespace
@@ -89,7 +90,7 @@ TEST(E2eHarness, DefaultErrorCaptionIsReadFromARealBox) {
 
 TEST(E2eHarness, RecordsBoxesInOrderPressesOkAndReadsTheFullExitCode) {
     AppFolder app(L"Stand-in.exe", thisProgram());
-    ASSERT_TRUE(app.valid()) << narrow(app.error());
+    ASSERT_TRUE(app.valid()) << toUtf8(app.error());
     RunOptions options;
     options.arguments = L"--stand-in box:Erste \"box:Zweite Meldung, mit Ümlaut\nund Zeile\" exit:-1";
     RunResult run = runProgram(app.exePath(), options);
@@ -108,7 +109,7 @@ TEST(E2eHarness, RecordsBoxesInOrderPressesOkAndReadsTheFullExitCode) {
 
 TEST(E2eHarness, ProgramWithoutBoxesGivesItsExitCode) {
     AppFolder app(L"Stand-in.exe", thisProgram());
-    ASSERT_TRUE(app.valid()) << narrow(app.error());
+    ASSERT_TRUE(app.valid()) << toUtf8(app.error());
     RunOptions options;
     options.arguments = L"--stand-in exit:7";
     RunResult run = runProgram(app.exePath(), options);
@@ -120,7 +121,7 @@ TEST(E2eHarness, ProgramWithoutBoxesGivesItsExitCode) {
 
 TEST(E2eHarness, ReplacesAppDataAndStartsInTheProgramFolder) {
     AppFolder app(L"Stand-in.exe", thisProgram());
-    ASSERT_TRUE(app.valid()) << narrow(app.error());
+    ASSERT_TRUE(app.valid()) << toUtf8(app.error());
     RunOptions options;
     options.arguments = L"--stand-in appdata cwd";
     options.appData = app.appDataPath();
@@ -129,7 +130,7 @@ TEST(E2eHarness, ReplacesAppDataAndStartsInTheProgramFolder) {
     EXPECT_EQ(run.dialogs[0].text, app.appDataPath());
     EXPECT_EQ(CompareStringOrdinal(run.dialogs[1].text.c_str(), -1, app.appPath().c_str(), -1, TRUE),
               CSTR_EQUAL)
-        << narrow(run.dialogs[1].text);
+        << toUtf8(run.dialogs[1].text);
     EXPECT_EQ(run.exitCode, 0u);
 
     options.environment = {{L"APPDATA", L""}};
@@ -142,7 +143,7 @@ TEST(E2eHarness, ReplacesAppDataAndStartsInTheProgramFolder) {
 
 TEST(E2eHarness, WaitsForBoxesOfProgramsStartedByTheProgram) {
     AppFolder app(L"Stand-in.exe", thisProgram());
-    ASSERT_TRUE(app.valid()) << narrow(app.error());
+    ASSERT_TRUE(app.valid()) << toUtf8(app.error());
     RunOptions options;
     options.arguments = L"--stand-in spawn:box:Kind exit:3";
     RunResult run = runProgram(app.exePath(), options);
@@ -154,7 +155,7 @@ TEST(E2eHarness, WaitsForBoxesOfProgramsStartedByTheProgram) {
 
 TEST(E2eHarness, EndsAHangingProgramAfterTheTimeOut) {
     AppFolder app(L"Stand-in.exe", thisProgram());
-    ASSERT_TRUE(app.valid()) << narrow(app.error());
+    ASSERT_TRUE(app.valid()) << toUtf8(app.error());
     RunOptions options;
     options.arguments = L"--stand-in hang";
     options.timeoutMs = 1000;
@@ -175,7 +176,7 @@ TEST(E2eAppFolder, LaysOutProgramConfigurationAndUserFolder) {
     std::wstring root;
     {
         AppFolder app(L"Stand-in.exe", thisProgram());
-        ASSERT_TRUE(app.valid()) << narrow(app.error());
+        ASSERT_TRUE(app.valid()) << toUtf8(app.error());
         root = app.root();
         EXPECT_EQ(app.exePath(), app.appPath() + L"\\Stand-in.exe");
         EXPECT_EQ(app.iniPath(), app.appPath() + L"\\Stand-in.ini");
@@ -189,7 +190,8 @@ TEST(E2eAppFolder, LaysOutProgramConfigurationAndUserFolder) {
                                  app.iniPath().c_str());
         EXPECT_STREQ(value, L"com.example.Grüße");
 
-        ASSERT_TRUE(app.writeUserIni(L"My App", L"{1234}", L"[Java Runtime Environment]\nJRE Path=C:\\jre\n"));
+        ASSERT_TRUE(app.writeUserIni(L"My App", L"{1234}",
+                                     L"[Java Runtime Environment]\nJRE Path=C:\\jre\n"));
         std::wstring user = app.appDataPath() + L"\\My App\\{1234}\\Stand-in.ini";
         EXPECT_EQ(app.userIniPath(L"My App", L"{1234}"), user);
         GetPrivateProfileStringW(L"Java Runtime Environment", L"JRE Path", L"", value, 64, user.c_str());
@@ -200,7 +202,7 @@ TEST(E2eAppFolder, LaysOutProgramConfigurationAndUserFolder) {
 
 TEST(E2eAppFolder, CopiesTheLauncherOfThisBuild) {
     AppFolder app;
-    ASSERT_TRUE(app.valid()) << narrow(app.error());
+    ASSERT_TRUE(app.valid()) << toUtf8(app.error());
     EXPECT_EQ(app.exePath(), app.appPath() + L"\\Sample.exe");
     std::wstring built = AppFolder::builtLauncherPath();
     EXPECT_NE(built.find(sizeof(void*) == 8 ? L"\\launcher64.exe" : L"\\launcher.exe"), std::wstring::npos);

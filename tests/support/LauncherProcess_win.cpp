@@ -316,6 +316,28 @@ RunResult runProgram(const std::wstring& program, const RunOptions& options) {
     return result;
 }
 
+std::string toUtf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                   nullptr, nullptr);
+    std::string result(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) {
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &result[0], size,
+                            nullptr, nullptr);
+    }
+    return result;
+}
+
+std::string describeRun(const RunResult& run) {
+    if (!run.started) return "not started, error " + std::to_string(run.startError);
+    std::string text = "exit code " + std::to_string(run.exitCode);
+    if (run.timedOut) text += " (ended after the time-out)";
+    text += ", dialogs:";
+    if (run.dialogs.empty()) text += " none";
+    for (const SeenDialog& d : run.dialogs) text += " [" + toUtf8(d.caption) + ": " + toUtf8(d.text) + "]";
+    return text;
+}
+
 const std::wstring& defaultErrorCaption() {
     static const std::wstring caption = readDefaultErrorCaption();
     return caption;

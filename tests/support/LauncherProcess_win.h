@@ -59,6 +59,13 @@ struct RunResult {
 // options.answer says, and waits until the program ends.
 RunResult runProgram(const std::wstring& program, const RunOptions& options = RunOptions());
 
+// text in UTF-8, for test messages.
+std::string toUtf8(const std::wstring& text);
+
+// The run in one line for a failed assertion: exit code, time-out and each
+// dialog's caption and text.
+std::string describeRun(const RunResult& run);
+
 // The caption MessageBoxW gives a box without a caption of its own, in this
 // system's language ("Error" on English Windows and under Wine). Found once by
 // showing such a box in this process and reading it back.
