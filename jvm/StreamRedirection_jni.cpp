@@ -2,7 +2,9 @@
 
 #include "jvm/MainClass_jni.h"
 
-bool redirectJavaStream(JNIEnv* env, JavaStream stream, const std::wstring& path, bool append) {
+namespace {
+
+bool redirectJavaStream(JNIEnv* env, const char* setter, const std::wstring& path, bool append) {
     jstring javaPath = toJavaString(env, path);
     if (javaPath == nullptr) return false;
 
@@ -24,7 +26,6 @@ bool redirectJavaStream(JNIEnv* env, JavaStream stream, const std::wstring& path
 
     jclass system = env->FindClass("java/lang/System");
     if (system == nullptr) return false;
-    const char* setter = stream == JavaStream::output ? "setOut" : "setErr";
     jmethodID setStream = env->GetStaticMethodID(system, setter, "(Ljava/io/PrintStream;)V");
     if (setStream == nullptr) return false;
     env->CallStaticVoidMethod(system, setStream, printStream);
@@ -33,4 +34,14 @@ bool redirectJavaStream(JNIEnv* env, JavaStream stream, const std::wstring& path
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool redirectStandardOutput(JNIEnv* env, const std::wstring& path, bool append) {
+    return redirectJavaStream(env, "setOut", path, append);
+}
+
+bool redirectStandardError(JNIEnv* env, const std::wstring& path, bool append) {
+    return redirectJavaStream(env, "setErr", path, append);
 }

@@ -16,12 +16,13 @@ std::wstring formatPicture(const std::wstring& picture, Format format) {
     return std::wstring(buffer, static_cast<size_t>(length - 1));
 }
 
-void redirect(JNIEnv* env, JavaStream stream, const std::wstring& path, bool append) {
+using Redirect = bool (*)(JNIEnv*, const std::wstring&, bool);
+
+void redirect(JNIEnv* env, Redirect redirectStream, const std::wstring& path, bool append) {
     createFoldersForFile(path);
     // A file that cannot be opened leaves the stream where it was; the
     // runtime's own description of the failure goes to standard error.
-    if (!redirectJavaStream(env, stream, path, append) && env->ExceptionOccurred())
-        env->ExceptionDescribe();
+    if (!redirectStream(env, path, append) && env->ExceptionOccurred()) env->ExceptionDescribe();
 }
 
 }  // namespace
@@ -65,6 +66,6 @@ void Launcher::applyStreamRedirection() {
     }
     // Output first: a failure to open it is still described on the original
     // error stream.
-    if (!outputFile.empty()) redirect(jniEnv, JavaStream::output, outputFile, outputAppend);
-    if (!errorFile.empty()) redirect(jniEnv, JavaStream::error, errorFile, errorAppend);
+    if (!outputFile.empty()) redirect(jniEnv, redirectStandardOutput, outputFile, outputAppend);
+    if (!errorFile.empty()) redirect(jniEnv, redirectStandardError, errorFile, errorAppend);
 }

@@ -49,12 +49,12 @@ std::vector<std::wstring> splitVmParameters(const std::wstring& text) {
     return parameters;
 }
 
-std::wstring prepareVmParameter(std::wstring text, const MemoryFigures& memory,
-                                std::uint32_t& threadStackSize) {
+void addVmParameter(std::wstring text, const MemoryFigures& memory, std::uint32_t& threadStackSize,
+                    std::vector<std::wstring>& target) {
     stripQuotePairs(text);
     if (isRelativeMemoryOption(text)) applyRelativeMemorySize(text, memory);
     if (text.compare(0, 4, L"-Xss") == 0) threadStackSize = stackSizeFromOption(text);
-    return text;
+    target.push_back(std::move(text));
 }
 
 bool isResolvedOnDisk(const std::wstring& entry) {
@@ -62,6 +62,15 @@ bool isResolvedOnDisk(const std::wstring& entry) {
     bool drivePath = entry[1] == L':';
     bool uncPath = entry[0] == L'\\' && entry[1] == L'\\';
     return !drivePath && !uncPath;
+}
+
+void expandClassPathEntry(const std::wstring& entry, const std::wstring& launcherFolder,
+                          const DirectoryLister& list, std::wstring& classPath) {
+    bool relative = entry.size() < 2 || (entry[1] != L':' && entry.compare(0, 2, L"\\\\") != 0);
+    std::wstring pattern = relative ? launcherFolder + entry : entry;
+    size_t slash = pattern.rfind(L'\\');
+    std::wstring folder = slash == npos ? std::wstring() : pattern.substr(0, slash + 1);
+    for (const std::wstring& name : list(pattern)) classPath += folder + name + L";";
 }
 
 std::wstring composeClassPath(const std::vector<std::wstring>& entries,
@@ -77,11 +86,7 @@ std::wstring composeClassPath(const std::vector<std::wstring>& entries,
             classPath += entry + L";";
             continue;
         }
-        bool relative = entry.size() < 2 || (entry[1] != L':' && entry.compare(0, 2, L"\\\\") != 0);
-        std::wstring pattern = relative ? launcherFolder + entry : entry;
-        size_t slash = pattern.rfind(L'\\');
-        std::wstring folder = slash == npos ? std::wstring() : pattern.substr(0, slash + 1);
-        for (const std::wstring& name : list(pattern)) classPath += folder + name + L";";
+        expandClassPathEntry(entry, launcherFolder, list, classPath);
     }
     return classPath;
 }

@@ -24,14 +24,21 @@ void stripQuotePairs(std::wstring& text);
 // The space-separated parameters of "Virtual Machine Parameters", in order.
 std::vector<std::wstring> splitVmParameters(const std::wstring& text);
 
-// One parameter made ready for the VM: quotes stripped, a relative memory
-// size made absolute; a "-Xss" parameter also sets threadStackSize.
-std::wstring prepareVmParameter(std::wstring text, const MemoryFigures& memory,
-                                std::uint32_t& threadStackSize);
+// Appends one parameter to target, made ready for the VM: quotes stripped, a
+// relative memory size made absolute; a "-Xss" parameter also sets
+// threadStackSize.
+void addVmParameter(std::wstring text, const MemoryFigures& memory, std::uint32_t& threadStackSize,
+                    std::vector<std::wstring>& target);
 
 // Whether a class path entry is looked up on disk (relative, or holding a
 // wildcard) rather than passed on as written (a drive or UNC path).
 bool isResolvedOnDisk(const std::wstring& entry);
+
+// Appends what one entry that is resolved on disk contributes to classPath:
+// every file matching it, each followed by ";". A relative entry ("\lib\*.jar")
+// is taken from launcherFolder (without trailing backslash).
+void expandClassPathEntry(const std::wstring& entry, const std::wstring& launcherFolder,
+                          const DirectoryLister& list, std::wstring& classPath);
 
 // The class path text for the entries of the "Class Path" key: each entry
 // expanded, relative entries ("\lib\*.jar") resolved against launcherFolder

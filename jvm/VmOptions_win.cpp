@@ -69,7 +69,7 @@ bool Launcher::assembleVmOptions() {
     if (!parameters.empty()) {
         MemoryFigures memory = machineMemory();
         for (const std::wstring& parameter : splitVmParameters(parameters))
-            options.push_back(prepareVmParameter(parameter, memory, threadStackSize));
+            addVmParameter(parameter, memory, threadStackSize, options);
     }
     // References are expanded only now, after the sizes were computed: a
     // relative size never sees the text of a variable.

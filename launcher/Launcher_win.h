@@ -50,7 +50,8 @@ public:
     bool firstInstance = false;
 
     // The options handed to the VM, in the thread's ANSI code page.
-    std::vector<std::string> vmOptions;
+    using VmOptionList = std::vector<std::string>;
+    VmOptionList vmOptions;
 
     CreateJavaVmFunction createJavaVMEntry = nullptr;
     GetDefaultJavaVmInitArgsFunction getDefaultInitArgsEntry = nullptr;

@@ -71,8 +71,8 @@ TEST_F(StreamRedirection, NewFilesReceiveTheirStreams) {
     std::string out = folder_ + "/out.log";
     std::string err = folder_ + "/err.log";
     realjvm::onJavaThread([&](JNIEnv* env) {
-        ASSERT_TRUE(redirectJavaStream(env, JavaStream::output, wide(out), false));
-        ASSERT_TRUE(redirectJavaStream(env, JavaStream::error, wide(err), false));
+        ASSERT_TRUE(redirectStandardOutput(env, wide(out), false));
+        ASSERT_TRUE(redirectStandardError(env, wide(err), false));
         printLines(env, L"to out", L"to err");
     });
     EXPECT_EQ(readFile(out), "to out\n");
@@ -85,8 +85,8 @@ TEST_F(StreamRedirection, AppendKeepsAndOverwriteTruncates) {
     std::ofstream(out) << "earlier\n";
     std::ofstream(err) << "earlier\n";
     realjvm::onJavaThread([&](JNIEnv* env) {
-        ASSERT_TRUE(redirectJavaStream(env, JavaStream::output, wide(out), true));
-        ASSERT_TRUE(redirectJavaStream(env, JavaStream::error, wide(err), false));
+        ASSERT_TRUE(redirectStandardOutput(env, wide(out), true));
+        ASSERT_TRUE(redirectStandardError(env, wide(err), false));
         printLines(env, L"later", L"only");
     });
     EXPECT_EQ(readFile(out), "earlier\nlater\n");
@@ -98,7 +98,7 @@ TEST_F(StreamRedirection, UnopenablePathFailsWithTheRuntimesException) {
         // A folder that does not exist: the launcher creates folders before
         // it asks the runtime, so here the runtime's own failure shows.
         std::wstring path = wide(folder_ + "/missing/out.log");
-        EXPECT_FALSE(redirectJavaStream(env, JavaStream::output, path, false));
+        EXPECT_FALSE(redirectStandardOutput(env, path, false));
         jthrowable pending = env->ExceptionOccurred();
         ASSERT_NE(pending, nullptr);
         env->ExceptionClear();

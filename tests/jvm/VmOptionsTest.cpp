@@ -57,17 +57,18 @@ TEST(VmParameters, SplitStripSizeAndStack) {
     ASSERT_EQ(parameters.size(), 3u);
     MemoryFigures memory{2ull * 1024 * 1024 * 1024, 0};
     std::uint32_t stack = 0;
-    EXPECT_EQ(prepareVmParameter(parameters[0], memory, stack), L"-Xmx1048576K");
-    EXPECT_EQ(prepareVmParameter(parameters[1], memory, stack), L"-Dx=a b");
-    EXPECT_EQ(stack, 0u);
-    EXPECT_EQ(prepareVmParameter(parameters[2], memory, stack), L"-Xss512k");
+    std::vector<std::wstring> options{L"-Djava.class.path=a.jar;"};
+    for (const std::wstring& parameter : parameters) addVmParameter(parameter, memory, stack, options);
+    EXPECT_EQ(options, (std::vector<std::wstring>{L"-Djava.class.path=a.jar;", L"-Xmx1048576K",
+                                                  L"-Dx=a b", L"-Xss512k"}));
     EXPECT_EQ(stack, 524288u);
+
     // A relative stack size is made absolute first and then read in KiB.
-    EXPECT_EQ(prepareVmParameter(L"-Xss1p", MemoryFigures{100ull * 1024 * 1024, 0}, stack),
-              L"-Xss1024K");
+    addVmParameter(L"-Xss1p", MemoryFigures{100ull * 1024 * 1024, 0}, stack, options);
+    EXPECT_EQ(options.back(), L"-Xss1024K");
     EXPECT_EQ(stack, 1048576u);
     // A later -Xss replaces the earlier one, also with 0 for a bad form.
-    prepareVmParameter(L"-Xss", memory, stack);
+    addVmParameter(L"-Xss", memory, stack, options);
     EXPECT_EQ(stack, 0u);
     EXPECT_TRUE(splitVmParameters(L"").empty());
 }
