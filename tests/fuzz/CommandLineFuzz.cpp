@@ -1,23 +1,13 @@
 #include "launcher/CommandLine.h"
 
+#include "FuzzText.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-namespace {
-
-std::wstring toText(const uint8_t* data, size_t size) {
-    std::wstring text;
-    for (size_t i = 0; i + 1 < size; i += 2) {
-        text += static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
-    }
-    return text;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::wstring text = toText(data, size);
+    const std::wstring text = fuzzText(data, size);
     const std::vector<std::wstring> args = splitCommandLine(text);
 
     size_t total = 0;

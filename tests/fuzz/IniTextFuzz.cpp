@@ -1,18 +1,12 @@
 #include "launcher/IniTextStore.h"
 
+#include "FuzzText.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace {
-
-std::wstring toText(const uint8_t* data, size_t size) {
-    std::wstring text;
-    for (size_t i = 0; i + 1 < size; i += 2) {
-        text += static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
-    }
-    return text;
-}
 
 size_t count(const std::wstring& text, const std::wstring& what) {
     size_t n = 0;
@@ -23,7 +17,7 @@ size_t count(const std::wstring& text, const std::wstring& what) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::wstring text = toText(data, size);
+    const std::wstring text = fuzzText(data, size);
     IniTextStore store;
     store.loadText(text);
 

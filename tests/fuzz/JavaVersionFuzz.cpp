@@ -1,18 +1,12 @@
 #include "jre/JavaVersion.h"
 
+#include "FuzzText.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 namespace {
-
-std::wstring toText(const uint8_t* data, size_t size) {
-    std::wstring text;
-    for (size_t i = 0; i + 1 < size; i += 2) {
-        text += static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
-    }
-    return text;
-}
 
 bool allZero(const JavaVersion& v) {
     return v == JavaVersion();
@@ -23,7 +17,7 @@ bool allZero(const JavaVersion& v) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const int32_t fill = (data[0] & 1) ? JavaVersion::openPart : 0;
-    const std::wstring text = toText(data + 1, size - 1);
+    const std::wstring text = fuzzText(data + 1, size - 1);
 
     JavaVersion v(7, 7, 7, 7);
     if (!v.parse(text, fill)) {

@@ -1,26 +1,16 @@
 #include "launcher/TextSplit.h"
 
+#include "FuzzText.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
-
-namespace {
-
-std::wstring toText(const uint8_t* data, size_t size) {
-    std::wstring text;
-    for (size_t i = 0; i + 1 < size; i += 2) {
-        text += static_cast<wchar_t>(data[i] | (data[i + 1] << 8));
-    }
-    return text;
-}
-
-}  // namespace
 
 // The first byte gives the separator's length (0 to 3 characters), taken
 // from the start of the text, so separators and text share characters.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    const std::wstring all = toText(data + 1, size - 1);
+    const std::wstring all = fuzzText(data + 1, size - 1);
     const size_t separatorLength = data[0] % 4 < all.size() ? data[0] % 4 : all.size();
     const std::wstring separator = all.substr(0, separatorLength);
     const std::wstring text = all.substr(separatorLength);

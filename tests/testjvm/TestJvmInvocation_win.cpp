@@ -3,6 +3,7 @@
 
 #include "testjvm/TestJvm.h"
 #include "testjvm/TestJvmRuntime_win.h"
+#include "jvm/JniTypes.h"
 
 #include <cstring>
 
@@ -12,27 +13,6 @@ namespace {
 
 DWORD threadSlot = TLS_OUT_OF_INDEXES;
 
-// The argument block of the JDK 1.1 invocation interface (72 bytes on x86).
-struct Jdk11Block {
-    jint version;
-    char** properties;
-    jint checkSource;
-    jint nativeStackSize;
-    jint javaStackSize;
-    jint minHeapSize;
-    jint maxHeapSize;
-    jint verifyMode;
-    char* classpath;
-    void* vfprintfHook;
-    void* exitHook;
-    void* abortHook;
-    jint enableClassGC;
-    jint enableVerboseGC;
-    jint disableAsyncGC;
-    jint verbose;
-    jboolean debugging;
-    jint debugPort;
-};
 
 void recordLoad(HMODULE module) {
     Record record;
@@ -202,7 +182,7 @@ jint getDefaultJavaVmInitArgs(void* arguments) {
     Record record;
     record.addHex("defaultInitArgs.version", static_cast<std::uint32_t>(version));
     if (version == JNI_VERSION_1_1) {
-        auto* block = static_cast<Jdk11Block*>(arguments);
+        auto* block = static_cast<Jdk11InitArgs*>(arguments);
         block->javaStackSize = readScenario().defaultStackSize;
         record.add("defaultInitArgs.javaStackSize", static_cast<long long>(block->javaStackSize));
         return JNI_OK;
