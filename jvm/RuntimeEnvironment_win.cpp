@@ -7,7 +7,13 @@
 
 #include <windows.h>
 
-void expandEnvironment(std::wstring& text) {
+namespace {
+
+// ExpandEnvironmentStringsW takes texts of at most 32K characters and cuts
+// longer results.
+constexpr size_t kLongestExpandable = 32767;
+
+void expandShortText(std::wstring& text) {
     DWORD needed = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
     if (needed == 0) return;
     std::wstring expanded;
@@ -21,6 +27,31 @@ void expandEnvironment(std::wstring& text) {
     size_t end = expanded.find(L'\0');
     if (end != std::wstring::npos) expanded.resize(end);
     text = expanded;
+}
+
+}  // namespace
+
+void expandEnvironment(std::wstring& text) {
+    if (text.find(L'%') == std::wstring::npos) return;
+    if (text.size() < kLongestExpandable) {
+        expandShortText(text);
+        return;
+    }
+    // A long class path: its entries are expanded one by one, since no
+    // reference spans a ";".
+    std::wstring result;
+    size_t start = 0;
+    for (;;) {
+        size_t end = text.find(L';', start);
+        std::wstring piece = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        if (piece.find(L'%') != std::wstring::npos && piece.size() < kLongestExpandable)
+            expandShortText(piece);
+        result += piece;
+        if (end == std::wstring::npos) break;
+        result += L';';
+        start = end + 1;
+    }
+    text = result;
 }
 
 void Launcher::prepareRuntimeEnvironment() {
