@@ -357,6 +357,19 @@ INSTANTIATE_TEST_SUITE_P(
                                 "-Xss2m"}),
     [](const ::testing::TestParamInfo<StackCase>& info) { return std::string(info.param.name); });
 
+TEST(JavaStartThread, WithoutRoomForTheStackTheCallingThreadDoesTheWork) {
+    if (sizeof(void*) != 4) GTEST_SKIP() << "a 64-bit process has room for any stack";
+    JavaApp java;
+    ASSERT_READY(java);
+    // No 32-bit process has 1900 MiB of free address space in one piece, so
+    // the Java main thread cannot be created.
+    ASSERT_TRUE(java.configure(L"Virtual Machine Parameters=-Xss1900m\n"));
+    RunResult run = java.start();
+    expectCleanRun(run, java);
+    EXPECT_EQ(java.value("threadId"), java.value("loadThreadId")) << java.recordText();
+    EXPECT_EQ(java.value("main"), java.value("loadThreadId")) << java.recordText();
+}
+
 // ---------------------------------------------------------------------------
 // VM creation failures
 
@@ -516,7 +529,9 @@ TEST_P(ApplicationEnd, GivesTheExitCode) {
 INSTANTIATE_TEST_SUITE_P(JavaStart, ApplicationEnd,
                          ::testing::Values(Ending{"MainReturns", L"Main=return", L"Yes", 0},
                                            Ending{"SystemExit", L"Main=exit:7", L"no", 7},
-                                           Ending{"ExceptionWithoutFailureCheck", L"Main=throw", L"no", 0}),
+                                           Ending{"ExceptionWithoutFailureCheck", L"Main=throw", L"no", 0},
+                                           // A thread that cannot leave the VM fails the start.
+                                           Ending{"DetachFails", L"DetachResult=-1", L"no", 0xFFFFFFFFu}),
                          [](const ::testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------
