@@ -1,8 +1,7 @@
 // Measures the runtime search over the real registry: 200 version keys spread
 // over the seven registry roots, each naming an existing runtime home.
-//   selectRegisteredRuntime  ranking and choice, reading the registry (through
-//                            a reader like the launcher's, whose own is private
-//                            to the search) and probing every home
+//   selectRegisteredRuntime  ranking and choice, reading the registry through
+//                            the launcher's own reader and probing every home
 //     the same, every file taken as there: the registry's share alone
 //   Launcher::initialize     the settings, then the whole search (stored
 //                            folder, folder beside the exe, registry)
@@ -10,6 +9,7 @@
 // Prints the median, fastest and slowest call of each. Writes the keys, the
 // homes and runtime_bench.ini beside itself, and removes them again.
 #include "jre/RegistryScan.h"
+#include "jre/RegistryView_win.h"
 #include "launcher/Launcher_win.h"
 #include "launcher/LauncherSettings.h"
 #include "support/Registry_win.h"
@@ -29,46 +29,6 @@ namespace {
 constexpr int kVersionKeys = 200;
 constexpr int kWarmUp = 5;
 constexpr int kRepetitions = 200;
-
-// The registry as the launcher reads it, in this process's own view.
-class OwnRegistry : public RuntimeRegistry {
-public:
-    std::vector<std::wstring> subkeyNames(const std::wstring& key) override {
-        std::vector<std::wstring> names;
-        UniqueRegKey root;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, root.put()) != ERROR_SUCCESS)
-            return names;
-        wchar_t name[256];
-        for (DWORD index = 0;; ++index) {
-            DWORD length = 256;
-            if (RegEnumKeyExW(root.get(), index, name, &length, nullptr, nullptr, nullptr,
-                              nullptr) != ERROR_SUCCESS)
-                break;
-            names.emplace_back(name, length);
-        }
-        return names;
-    }
-
-    std::wstring javaHome(const std::wstring& key) override {
-        UniqueRegKey version;
-        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, version.put()) != ERROR_SUCCESS)
-            return std::wstring();
-        DWORD type = 0;
-        DWORD bytes = 0;
-        if (RegQueryValueExW(version.get(), L"JavaHome", nullptr, &type, nullptr, &bytes) !=
-                ERROR_SUCCESS ||
-            type != REG_SZ || bytes == 0)
-            return std::wstring();
-        std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-        if (RegQueryValueExW(version.get(), L"JavaHome", nullptr, &type,
-                             reinterpret_cast<BYTE*>(&text[0]), &bytes) != ERROR_SUCCESS)
-            return std::wstring();
-        text.resize(bytes / sizeof(wchar_t));
-        size_t end = text.find(L'\0');
-        if (end != std::wstring::npos) text.resize(end);
-        return text;
-    }
-};
 
 // Folders and files made for the run, removed in reverse order.
 class Scratch {
@@ -182,7 +142,7 @@ int main() {
         settings.maxVersion = JavaVersion(500, 65535, 65535, 65535);
         settings.jrockitAllowed = true;
         settings.ibmAllowed = true;
-        OwnRegistry own;
+        RuntimeRegistryView own(false);
         const FileProbe exists = [](const std::wstring& path) { return fileExists(path); };
         std::wstring chosen;
 
