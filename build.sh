@@ -14,6 +14,18 @@ build=${LAUNCHER_BUILD_DIR:-$root/build}
 prefix=${LAUNCHER_WINE_PREFIX:-$build/wineprefix}
 jobs=${LAUNCHER_JOBS:-$(nproc)}
 
+# A fresh machine gets the packages first (as root, or through sudo).
+ensure_tools() {
+    local tool
+    for tool in cmake ninja wine wineserver i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix javac; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            "$root/cmake/install-packages.sh"
+            return
+        fi
+    done
+    [ -d /usr/src/googletest ] || "$root/cmake/install-packages.sh"
+}
+
 configure_native() {
     local cxx=g++ cc=gcc fuzz=OFF
     if command -v clang++ >/dev/null 2>&1; then cxx=clang++ cc=clang fuzz=ON; fi
@@ -45,6 +57,10 @@ build_all() {
 stop_wine() {
     "$root/cmake/wine-prefix.sh" "$prefix" stop
 }
+
+case "${1:-}" in
+    build|test|sample) ensure_tools ;;
+esac
 
 case "${1:-}" in
     build)

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs what building and testing the launcher needs on Debian 12: Wine for
+# 32- and 64-bit programs, the mingw-w64 cross compilers, CMake and Ninja,
+# GoogleTest, clang with its sanitizer and fuzzer runtimes, and a JDK.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+sudo=
+[ "$(id -u)" -eq 0 ] || sudo=sudo
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+fi
+$sudo apt-get update -q
+# wine64 must be named: without it prefixes are 32-bit and no x64 exe runs.
+$sudo apt-get install -y -q --no-install-recommends \
+    wine wine32:i386 wine64 \
+    g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
+    cmake ninja-build googletest g++ clang libclang-rt-14-dev \
+    openjdk-17-jdk-headless xvfb xauth
