@@ -1,7 +1,5 @@
 #include "jre/RegistryScan.h"
 
-#include "launcher/LauncherSettings.h"
-
 #include <algorithm>
 
 const RegistryRoot kRegistryRoots[7] = {
@@ -21,37 +19,37 @@ const RegistryRoot kRegistryRoots[7] = {
 
 namespace {
 
-bool kindSelected(const RegistryRoot& root, const LauncherSettings& settings) {
-    return root.kind == InstallKind::jdk ? settings.jdkSelected : settings.jreSelected;
+bool kindSelected(const RegistryRoot& root, const RegistryCriteria& criteria) {
+    return root.kind == InstallKind::jdk ? criteria.jdkSelected : criteria.jreSelected;
 }
 
-bool vendorAllowed(VendorFamily vendor, const LauncherSettings& settings) {
+bool vendorAllowed(VendorFamily vendor, const RegistryCriteria& criteria) {
     switch (vendor) {
-    case VendorFamily::javaSoft: return settings.sunAllowed || settings.sunPreferred;
-    case VendorFamily::jrockit: return settings.jrockitAllowed || settings.jrockitPreferred;
-    case VendorFamily::ibm: return settings.ibmAllowed || settings.ibmPreferred;
+    case VendorFamily::javaSoft: return criteria.sunAllowed || criteria.sunPreferred;
+    case VendorFamily::jrockit: return criteria.jrockitAllowed || criteria.jrockitPreferred;
+    case VendorFamily::ibm: return criteria.ibmAllowed || criteria.ibmPreferred;
     }
     return false;
 }
 
-bool vendorPreferred(VendorFamily vendor, const LauncherSettings& settings) {
+bool vendorPreferred(VendorFamily vendor, const RegistryCriteria& criteria) {
     switch (vendor) {
-    case VendorFamily::javaSoft: return settings.sunPreferred;
-    case VendorFamily::jrockit: return settings.jrockitPreferred;
-    case VendorFamily::ibm: return settings.ibmPreferred;
+    case VendorFamily::javaSoft: return criteria.sunPreferred;
+    case VendorFamily::jrockit: return criteria.jrockitPreferred;
+    case VendorFamily::ibm: return criteria.ibmPreferred;
     }
     return false;
 }
 
 }  // namespace
 
-bool isRootScanned(const RegistryRoot& root, const LauncherSettings& settings) {
-    return (settings.allKindsAllowed || kindSelected(root, settings)) &&
-           vendorAllowed(root.vendor, settings);
+bool isRootScanned(const RegistryRoot& root, const RegistryCriteria& criteria) {
+    return (criteria.allKindsAllowed || kindSelected(root, criteria)) &&
+           vendorAllowed(root.vendor, criteria);
 }
 
-bool isRootPreferred(const RegistryRoot& root, const LauncherSettings& settings) {
-    return kindSelected(root, settings) && vendorPreferred(root.vendor, settings);
+bool isRootPreferred(const RegistryRoot& root, const RegistryCriteria& criteria) {
+    return kindSelected(root, criteria) && vendorPreferred(root.vendor, criteria);
 }
 
 int validationJvmType(const RegistryRoot& root, int jvmType) {
@@ -66,35 +64,35 @@ bool isWithinBounds(const JavaVersion& version, const JavaVersion& minimum,
 }
 
 std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry,
-                                            const LauncherSettings& settings,
+                                            const RegistryCriteria& criteria,
                                             const FileProbe& exists) {
     std::vector<JreCandidate> candidates;
     for (const RegistryRoot& root : kRegistryRoots) {
-        if (!isRootScanned(root, settings)) continue;
-        bool preferred = isRootPreferred(root, settings);
-        int jvmType = validationJvmType(root, settings.jvmType);
+        if (!isRootScanned(root, criteria)) continue;
+        bool preferred = isRootPreferred(root, criteria);
+        int jvmType = validationJvmType(root, criteria.jvmType);
         for (const std::wstring& name : registry.subkeyNames(root.key)) {
             JavaVersion version;
             version.parse(name, 0);
-            if (!isWithinBounds(version, settings.minVersion, settings.maxVersion)) continue;
+            if (!isWithinBounds(version, criteria.minVersion, criteria.maxVersion)) continue;
             std::wstring home = registry.javaHome(root.key + name);
             if (home.empty()) continue;
             home = withTrailingBackslash(home);
             if (root.homeInJreFolder) home += L"jre\\";
             auto library = findJvmLibrary(home, jvmType, exists);
             if (!library) continue;
-            candidates.push_back(JreCandidate{version, home, library->isServerVm, preferred});
+            candidates.push_back(JreCandidate{version, home, library->isServerVm, preferred, root.vendor});
         }
     }
     return candidates;
 }
 
-void rankCandidates(std::vector<JreCandidate>& candidates, const LauncherSettings& settings) {
+void rankCandidates(std::vector<JreCandidate>& candidates, const RegistryCriteria& criteria) {
     std::stable_sort(candidates.begin(), candidates.end(),
-                     [&settings](const JreCandidate& a, const JreCandidate& b) {
-                         if (settings.allKindsAllowed && a.preferred != b.preferred)
+                     [&criteria](const JreCandidate& a, const JreCandidate& b) {
+                         if (criteria.allKindsAllowed && a.preferred != b.preferred)
                              return a.preferred;
-                         if (settings.jvmType == 2 && a.isServerVm != b.isServerVm)
+                         if (criteria.jvmType == 2 && a.isServerVm != b.isServerVm)
                              return a.isServerVm;
                          return JavaVersion::compare(a.version, b.version) > 0;
                      });
@@ -122,11 +120,12 @@ size_t choosePreferredCandidate(const std::vector<JreCandidate>& ranked,
     return 0;
 }
 
-std::optional<std::wstring> selectRegisteredRuntime(RuntimeRegistry& registry,
-                                                    const LauncherSettings& settings,
+std::optional<RegisteredRuntime> selectRegisteredRuntime(RuntimeRegistry& registry,
+                                                    const RegistryCriteria& criteria,
                                                     const FileProbe& exists) {
-    std::vector<JreCandidate> candidates = collectCandidates(registry, settings, exists);
+    std::vector<JreCandidate> candidates = collectCandidates(registry, criteria, exists);
     if (candidates.empty()) return std::nullopt;
-    rankCandidates(candidates, settings);
-    return candidates[choosePreferredCandidate(candidates, settings.preferredVersions)].home;
+    rankCandidates(candidates, criteria);
+    const JreCandidate& chosen = candidates[choosePreferredCandidate(candidates, criteria.preferredVersions)];
+    return RegisteredRuntime{chosen.home, chosen.vendor};
 }

@@ -7,7 +7,27 @@
 #include <string>
 #include <vector>
 
-struct LauncherSettings;
+enum class InstallKind { jdk, jre };
+enum class VendorFamily { javaSoft, jrockit, ibm };
+
+// What the configuration asks of a registered runtime. The defaults are those
+// of a configuration that sets nothing (any kind, Sun/Oracle runtimes only),
+// except the bounds, which admit every version.
+struct RegistryCriteria {
+    JavaVersion minVersion;
+    JavaVersion maxVersion;  // all zero: no upper bound
+    std::vector<std::wstring> preferredVersions;
+    int jvmType = 0;  // 0 any VM, 1 server VM only, 2 server VM first
+    bool allKindsAllowed = true;
+    bool jdkSelected = true;
+    bool jreSelected = true;
+    bool sunAllowed = true;
+    bool sunPreferred = true;
+    bool jrockitAllowed = false;
+    bool jrockitPreferred = false;
+    bool ibmAllowed = false;
+    bool ibmPreferred = false;
+};
 
 // One runtime found in the registry.
 struct JreCandidate {
@@ -15,10 +35,14 @@ struct JreCandidate {
     std::wstring home;  // ends in "\"
     bool isServerVm = false;
     bool preferred = false;
+    VendorFamily vendor = VendorFamily::javaSoft;
 };
 
-enum class InstallKind { jdk, jre };
-enum class VendorFamily { javaSoft, jrockit, ibm };
+// The runtime a registry scan chose.
+struct RegisteredRuntime {
+    std::wstring home;  // ends in "\"
+    VendorFamily vendor = VendorFamily::javaSoft;
+};
 
 // A registry key under which runtime installers list their versions.
 struct RegistryRoot {
@@ -45,10 +69,10 @@ public:
 };
 
 // Whether the settings let the scan look under root.
-bool isRootScanned(const RegistryRoot& root, const LauncherSettings& settings);
+bool isRootScanned(const RegistryRoot& root, const RegistryCriteria& criteria);
 
 // Whether the runtimes under root are preferred ones.
-bool isRootPreferred(const RegistryRoot& root, const LauncherSettings& settings);
+bool isRootPreferred(const RegistryRoot& root, const RegistryCriteria& criteria);
 
 // The VM type with which a home under root is validated.
 int validationJvmType(const RegistryRoot& root, int jvmType);
@@ -60,12 +84,12 @@ bool isWithinBounds(const JavaVersion& version, const JavaVersion& minimum,
 
 // Every registered runtime that fits the settings, in discovery order.
 std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry,
-                                            const LauncherSettings& settings,
+                                            const RegistryCriteria& criteria,
                                             const FileProbe& exists);
 
 // Orders candidates best first (stable): preferred ones first when all kinds
 // are allowed, server VMs first when favoured, then the higher version.
-void rankCandidates(std::vector<JreCandidate>& candidates, const LauncherSettings& settings);
+void rankCandidates(std::vector<JreCandidate>& candidates, const RegistryCriteria& criteria);
 
 // The index of the ranked candidate that the preferred versions choose: the
 // first entry that matches a candidate in its significant parts wins; without
@@ -73,7 +97,7 @@ void rankCandidates(std::vector<JreCandidate>& candidates, const LauncherSetting
 size_t choosePreferredCandidate(const std::vector<JreCandidate>& ranked,
                                 const std::vector<std::wstring>& preferredVersions);
 
-// The home of the registered runtime to use, if any fits.
-std::optional<std::wstring> selectRegisteredRuntime(RuntimeRegistry& registry,
-                                                    const LauncherSettings& settings,
+// The registered runtime to use, if any fits.
+std::optional<RegisteredRuntime> selectRegisteredRuntime(RuntimeRegistry& registry,
+                                                    const RegistryCriteria& criteria,
                                                     const FileProbe& exists);

@@ -1,5 +1,7 @@
 #include "jre/RegistryView_win.h"
 
+#include "util/Environment_win.h"
+#include "util/EnvironmentText.h"
 #include "util/UniqueResource_win.h"
 
 std::vector<std::wstring> RuntimeRegistryView::subkeyNames(const std::wstring& key) {
@@ -44,6 +46,9 @@ std::wstring RuntimeRegistryView::javaHome(const std::wstring& key) {
         text.resize(capacity / sizeof(wchar_t));
         size_t end = text.find(L'\0');
         if (end != std::wstring::npos) text.resize(end);
+        // An installer may write the home with references such as
+        // %ProgramFiles%, which the registry leaves to the reader.
+        if (type == REG_EXPAND_SZ) text = expandEnvironmentReferences(text, environmentValue);
         return text;
     }
     return std::wstring();

@@ -1,123 +1,163 @@
 #include "jvm/MainClass_jni.h"
 
-#include "resources/resource.h"
 #include "util/Utf16.h"
 
 #include <algorithm>
 
-jstring toJavaString(JNIEnv* env, const std::wstring& text) {
-    jclass stringClass = env->FindClass("java/lang/String");
-    if (stringClass == nullptr) return nullptr;
-    jmethodID constructor = env->GetMethodID(stringClass, "<init>", "([C)V");
-    if (constructor == nullptr) return nullptr;
+namespace {
+
+// A local reference released when it goes out of scope.
+class LocalRef {
+public:
+    LocalRef(JNIEnv* env, jobject object) : env_(env), object_(object) {}
+    ~LocalRef() {
+        if (object_ != nullptr) env_->DeleteLocalRef(object_);
+    }
+    LocalRef(const LocalRef&) = delete;
+    LocalRef& operator=(const LocalRef&) = delete;
+    jobject get() const { return object_; }
+    // Hands the reference to the caller, who then owns it.
+    jobject release() {
+        jobject object = object_;
+        object_ = nullptr;
+        return object;
+    }
+    template <typename T>
+    T as() const { return static_cast<T>(object_); }
+
+private:
+    JNIEnv* env_;
+    jobject object_;
+};
+
+jstring newJavaString(JNIEnv* env, jclass stringClass, jmethodID constructor, const std::wstring& text) {
     std::u16string units = toUtf16(text);
-    jcharArray chars = env->NewCharArray(static_cast<jsize>(units.size()));
-    if (chars == nullptr) return nullptr;
-    env->SetCharArrayRegion(chars, 0, static_cast<jsize>(units.size()),
+    LocalRef chars(env, env->NewCharArray(static_cast<jsize>(units.size())));
+    if (chars.get() == nullptr) return nullptr;
+    env->SetCharArrayRegion(chars.as<jcharArray>(), 0, static_cast<jsize>(units.size()),
                             reinterpret_cast<const jchar*>(units.data()));
-    jstring result = nullptr;
-    if (!env->ExceptionOccurred())
-        result = static_cast<jstring>(env->NewObject(stringClass, constructor, chars));
-    env->DeleteLocalRef(chars);
-    return result;
+    if (env->ExceptionCheck()) return nullptr;
+    return static_cast<jstring>(env->NewObject(stringClass, constructor, chars.get()));
+}
+
+}  // namespace
+
+jstring toJavaString(JNIEnv* env, const std::wstring& text) {
+    LocalRef stringClass(env, env->FindClass("java/lang/String"));
+    if (stringClass.get() == nullptr) return nullptr;
+    jmethodID constructor = env->GetMethodID(stringClass.as<jclass>(), "<init>", "([C)V");
+    if (constructor == nullptr) return nullptr;
+    return newJavaString(env, stringClass.as<jclass>(), constructor, text);
 }
 
 jobjectArray toJavaStringArray(const std::vector<std::wstring>& texts, JNIEnv* env) {
-    jclass stringClass = env->FindClass("java/lang/String");
-    if (stringClass == nullptr) return nullptr;
-    jobjectArray array = env->NewObjectArray(static_cast<jsize>(texts.size()), stringClass, nullptr);
-    if (array == nullptr) return nullptr;
+    LocalRef stringClass(env, env->FindClass("java/lang/String"));
+    if (stringClass.get() == nullptr) return nullptr;
+    jmethodID constructor = env->GetMethodID(stringClass.as<jclass>(), "<init>", "([C)V");
+    if (constructor == nullptr) return nullptr;
+    LocalRef array(env, env->NewObjectArray(static_cast<jsize>(texts.size()), stringClass.as<jclass>(), nullptr));
+    if (array.get() == nullptr) return nullptr;
     for (size_t i = 0; i < texts.size(); ++i) {
-        jstring text = toJavaString(env, texts[i]);
-        if (text == nullptr) return nullptr;
-        env->SetObjectArrayElement(array, static_cast<jsize>(i), text);
-        env->DeleteLocalRef(text);
+        LocalRef text(env, newJavaString(env, stringClass.as<jclass>(), constructor, texts[i]));
+        if (text.get() == nullptr) return nullptr;
+        env->SetObjectArrayElement(array.as<jobjectArray>(), static_cast<jsize>(i), text.get());
+        if (env->ExceptionCheck()) return nullptr;
     }
-    return array;
+    return static_cast<jobjectArray>(array.release());
 }
 
 namespace {
 
-// The main class through the runtime's own launcher helper, which also
-// checks it the way the java command does; null when that route is closed.
-jclass loadThroughLauncherHelper(JNIEnv* env, const MainClassRequest& request) {
-    if (request.findClassFromBootLoader == nullptr) return nullptr;
-    jclass helper = request.findClassFromBootLoader(env, "sun/launcher/LauncherHelper");
-    if (helper == nullptr) return nullptr;
-    jmethodID checkAndLoadMain = env->GetStaticMethodID(helper, "checkAndLoadMain",
-                                                        "(ZILjava/lang/String;)Ljava/lang/Class;");
-    if (checkAndLoadMain == nullptr) return nullptr;
-    std::wstring dotted = request.mainClass;
-    std::replace(dotted.begin(), dotted.end(), L'/', L'.');
-    jstring name = toJavaString(env, dotted);
-    if (name == nullptr) return nullptr;
-    // Mode 1: the name is a class name, not a jar file.
-    return static_cast<jclass>(
-        env->CallStaticObjectMethod(helper, checkAndLoadMain, JNI_TRUE, static_cast<jint>(1), name));
-}
-
-jclass loadThroughFindClass(JNIEnv* env, const MainClassRequest& request, JavaMainHost& host) {
-    jstring name = toJavaString(env, request.mainClass);
-    if (name == nullptr) {
-        host.reportError(IDS_CANNOT_LOAD_MAIN_CLASS, request.mainClass);
+// The class through FindClass, which on a thread without Java frames uses the
+// system class loader: the class path the VM was given.
+jclass findMainClass(JNIEnv* env, const MainClassPlan& plan, JavaMainHost& host) {
+    LocalRef name(env, toJavaString(env, plan.mainClass));
+    if (name.get() == nullptr) {
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        host.reportMainClassFailure(MainClassFailure::nameNotConvertible, plan.mainClass);
         return nullptr;
     }
-    const char* utf = env->GetStringUTFChars(name, nullptr);
+    const char* utf = env->GetStringUTFChars(name.as<jstring>(), nullptr);
     if (utf == nullptr) {
         env->ExceptionDescribe();
         return nullptr;
     }
     jclass mainClass = env->FindClass(utf);
     if (mainClass == nullptr) {
-        env->ExceptionDescribe();
-        host.reportError(IDS_MAIN_CLASS_NOT_FOUND, fromModifiedUtf8(utf));
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        host.reportMainClassFailure(MainClassFailure::classNotFound, fromModifiedUtf8(utf));
     }
-    env->ReleaseStringUTFChars(name, utf);
+    env->ReleaseStringUTFChars(name.as<jstring>(), utf);
     return mainClass;
+}
+
+// The class as the runtime's launcher helper loads and checks it, the way
+// the java command does; null when the runtime has no such helper or it
+// answers null. Called only for a class whose main is known to exist: for
+// anything else a JDK's helper prints its own text and ends the process.
+jclass loadThroughLauncherHelper(JNIEnv* env, const MainClassPlan& plan,
+                                 FindClassFromBootLoaderFunction findClassFromBootLoader) {
+    if (findClassFromBootLoader == nullptr) return nullptr;
+    LocalRef helper(env, findClassFromBootLoader(env, "sun/launcher/LauncherHelper"));
+    if (helper.get() == nullptr) return nullptr;
+    jmethodID checkAndLoadMain = env->GetStaticMethodID(
+        helper.as<jclass>(), "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
+    if (checkAndLoadMain == nullptr) return nullptr;
+    std::wstring dotted = plan.mainClass;
+    std::replace(dotted.begin(), dotted.end(), L'/', L'.');
+    LocalRef name(env, toJavaString(env, dotted));
+    if (name.get() == nullptr) return nullptr;
+    // Mode 1: the name is a class name, not a jar file.
+    return static_cast<jclass>(env->CallStaticObjectMethod(helper.as<jclass>(), checkAndLoadMain, JNI_TRUE,
+                                                           static_cast<jint>(1), name.get()));
 }
 
 }  // namespace
 
-bool runMainClass(JNIEnv* env, JavaVM* vm, const MainClassRequest& request, JavaMainHost& host) {
-    jclass mainClass = loadThroughLauncherHelper(env, request);
-    if (mainClass == nullptr) {
-        // A failed attempt may leave its exception; FindClass must not run
-        // with one pending.
-        if (env->ExceptionCheck()) env->ExceptionClear();
-        mainClass = loadThroughFindClass(env, request, host);
-        if (mainClass == nullptr) return false;
-    }
-
-    jmethodID main = env->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
-    if (main == nullptr) {
-        if (env->ExceptionOccurred()) {
-            env->ExceptionDescribe();
-        } else {
-            host.reportError(IDS_NO_MAIN_METHOD, std::wstring());
-        }
+bool runMainClass(JNIEnv* env, const MainClassPlan& plan,
+                  FindClassFromBootLoaderFunction findClassFromBootLoader, JavaMainHost& host) {
+    LocalRef found(env, findMainClass(env, plan, host));
+    if (found.get() == nullptr) return false;
+    if (env->GetStaticMethodID(found.as<jclass>(), "main", "([Ljava/lang/String;)V") == nullptr) {
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        host.reportMainClassFailure(MainClassFailure::noMainMethod, plan.mainClass);
         return false;
     }
 
-    jobjectArray arguments = toJavaStringArray(request.arguments, env);
-    if (arguments == nullptr) {
-        env->ExceptionDescribe();
+    LocalRef checked(env, loadThroughLauncherHelper(env, plan, findClassFromBootLoader));
+    // A failed attempt may leave its exception; nothing else may run with
+    // one pending. The class found directly serves then.
+    if (env->ExceptionCheck()) env->ExceptionClear();
+    jclass mainClass = checked.get() != nullptr ? checked.as<jclass>() : found.as<jclass>();
+    jmethodID main = env->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
+    if (main == nullptr) {
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        host.reportMainClassFailure(MainClassFailure::noMainMethod, plan.mainClass);
+        return false;
+    }
+
+    LocalRef arguments(env, toJavaStringArray(plan.arguments, env));
+    if (arguments.get() == nullptr) {
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
         return false;
     }
 
     host.mainStarting();
-    env->CallStaticVoidMethod(mainClass, main, arguments);
+    env->CallStaticVoidMethod(mainClass, main, arguments.get());
 
     if (jthrowable exception = env->ExceptionOccurred()) {
         host.closeSplash();
-        if (request.failureCheck && host.showUncaughtException(exception, env)) {
-            jclass system = env->FindClass("java/lang/System");
+        if (plan.failureCheck && host.showUncaughtException(exception, env)) {
+            env->ExceptionClear();
+            LocalRef system(env, env->FindClass("java/lang/System"));
             jmethodID exitMethod =
-                system ? env->GetStaticMethodID(system, "exit", "(I)V") : nullptr;
-            if (exitMethod != nullptr) env->CallStaticVoidMethod(system, exitMethod, -1);
-            if (env->ExceptionOccurred()) env->ExceptionDescribe();
+                system.get() ? env->GetStaticMethodID(system.as<jclass>(), "exit", "(I)V") : nullptr;
+            if (exitMethod != nullptr) env->CallStaticVoidMethod(system.as<jclass>(), exitMethod, -1);
+            if (env->ExceptionCheck()) env->ExceptionDescribe();
         }
+        // Otherwise the exception stays pending: the VM prints it when the
+        // thread leaves.
+        env->DeleteLocalRef(exception);
     }
-
-    if (request.keepThreadAlive) host.parkForever();
-    return vm->DetachCurrentThread() == JNI_OK;
+    return true;
 }

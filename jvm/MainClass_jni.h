@@ -1,16 +1,29 @@
 #pragma once
 
+#include "jvm/JavaStartPlan.h"
 #include "jvm/JniTypes.h"
 
 #include <string>
 #include <vector>
 
-// What the main-class invocation needs from the rest of the launcher.
+// Why the main class could not be run; the host tells the user.
+enum class MainClassFailure {
+    nameNotConvertible,  // the class name cannot become a Java string
+    classNotFound,       // no such class on the class path
+    noMainMethod,        // the class has no static main(String[])
+};
+
+// What the Java main thread needs from the rest of the launcher.
 class JavaMainHost {
 public:
     virtual ~JavaMainHost() = default;
-    // Shows the string-table message with that id ("%s" = argument).
-    virtual void reportError(unsigned messageId, const std::wstring& argument) = 0;
+    // JNI_CreateJavaVM failed with code.
+    virtual void reportVmCreationFailure(jint code) = 0;
+    // The main class cannot be run; className has "/" between packages.
+    virtual void reportMainClassFailure(MainClassFailure failure, const std::wstring& className) = 0;
+    // Puts the date into the file names and creates their folders, right
+    // before the streams are redirected.
+    virtual void prepareStreamTargets(StreamTargets& targets) = 0;
     // main is about to run: later starts of a single-instance application
     // may now be handed over.
     virtual void mainStarting() = 0;
@@ -22,23 +35,19 @@ public:
     virtual void parkForever() = 0;
 };
 
-// What to run.
-struct MainClassRequest {
-    std::wstring mainClass;               // "/" between packages
-    std::vector<std::wstring> arguments;  // for main's String[]
-    FindClassFromBootLoaderFunction findClassFromBootLoader = nullptr;
-    bool failureCheck = false;     // show an exception that escapes main
-    bool keepThreadAlive = false;  // IBM runtimes: never detach this thread
-};
+// Finds the main class and its static main(String[]) (FindClass uses the
+// system class loader on a thread without Java frames), hands the class to
+// the runtime's launcher helper when it has one, and calls main with the
+// arguments. False when the class or main cannot be found (reported through
+// the host) or the arguments cannot be built; true once main has returned or
+// thrown. The thread stays attached: leaving the VM is the caller's part.
+bool runMainClass(JNIEnv* env, const MainClassPlan& plan,
+                  FindClassFromBootLoaderFunction findClassFromBootLoader, JavaMainHost& host);
 
-// Loads the main class (through the runtime's launcher helper when it has
-// one, else FindClass), calls its static main with the arguments and detaches
-// the thread. False when the class or main cannot be found (reported) or the
-// thread cannot be detached; true once main has returned or thrown.
-bool runMainClass(JNIEnv* env, JavaVM* vm, const MainClassRequest& request, JavaMainHost& host);
-
-// A java.lang.String with exactly these UTF-16 units; null on failure.
+// A java.lang.String with exactly these UTF-16 units; null on failure. Leaves
+// no local reference behind but the result.
 jstring toJavaString(JNIEnv* env, const std::wstring& text);
 
 // A String[] of the texts; null when the array or any element cannot be made.
+// Leaves no local reference behind but the result.
 jobjectArray toJavaStringArray(const std::vector<std::wstring>& texts, JNIEnv* env);

@@ -14,7 +14,26 @@ std::int32_t appendDigit(std::int32_t n, wchar_t digit) {
     return static_cast<std::int32_t>(value);
 }
 
+constexpr std::uint64_t kLargest32 = 0xFFFFFFFFu;
+
+std::uint32_t saturate32(std::uint64_t value) {
+    return static_cast<std::uint32_t>(std::min(value, kLargest32));
+}
+
+std::uint32_t kibFromMib(std::uint32_t mib) {
+    return saturate32(static_cast<std::uint64_t>(mib) * 1024u);
+}
+
 }  // namespace
+
+MemoryFigures memoryFiguresForProcess(const MemoryFigures& machine, bool process32Bit) {
+    // A 32-bit process is told of at most 2 GiB of physical memory, and its
+    // VM could not reserve more heap than that anyway.
+    constexpr std::uint64_t kLargest32BitPhysical = 2ull << 30;
+    MemoryFigures figures = machine;
+    if (process32Bit) figures.totalPhysicalBytes = std::min(figures.totalPhysicalBytes, kLargest32BitPhysical);
+    return figures;
+}
 
 bool isRelativeMemoryOption(const std::wstring& text) {
     if (text.size() < 5) return false;
@@ -53,11 +72,11 @@ void applyRelativeMemorySize(std::wstring& text, const MemoryFigures& memory) {
     std::uint64_t baseBytes = (unit == L't' || unit == L'T') ? memory.availableVirtualBytes
                                                              : memory.totalPhysicalBytes;
     double share = static_cast<double>(baseBytes >> 10) * (percent / 100.0);
-    // Machines with more memory than 32 bits of KiB can count stay at the
-    // largest size that can be written.
+    // Sizes that do not fit 32 bits of KiB stay at the largest one that can
+    // be written instead of wrapping to a small or zero size; the bounds too.
     std::uint32_t value = share >= 4294967295.0 ? 0xFFFFFFFFu : static_cast<std::uint32_t>(share);
-    if (upperMiB != 0) value = std::min(value, upperMiB * 1024u);
-    value = std::max(lowerMiB * 1024u, value);
+    if (upperMiB != 0) value = std::min(value, kibFromMib(upperMiB));
+    value = std::max(kibFromMib(lowerMiB), value);
 
     text = text.substr(0, groups.prefixLength) + std::to_wstring(value) + L"K";
 }
@@ -74,12 +93,12 @@ std::uint32_t stackSizeFromOption(const std::wstring& text) {
     case L'M': case L'm': multiplier = 0x100000u; break;
     default: break;
     }
-    std::int32_t n = groups.numbers[0];
-    if (multiplier == 1) {
-        // Without a unit the last character is a digit too.
-        n = 0;
-        for (wchar_t c : rest)
-            if (isDigit(c)) n = appendDigit(n, c);
+    // Sizes beyond 32 bits saturate: -Xss4g must not become 0, which would
+    // mean "the runtime's default".
+    std::uint64_t n = 0;
+    for (size_t i = 0; i + (multiplier == 1 ? 0 : 1) < rest.size(); ++i) {
+        if (!isDigit(rest[i])) continue;
+        n = std::min<std::uint64_t>(n * 10u + static_cast<std::uint64_t>(rest[i] - L'0'), kLargest32 + 1);
     }
-    return static_cast<std::uint32_t>(n) * multiplier;
+    return saturate32(n * multiplier);
 }

@@ -19,10 +19,13 @@ std::wstring withSeparator(std::wstring text) {
     return text;
 }
 
-std::wstring libraryPathHead(const std::wstring& libraryPath, const std::wstring& launcherFolder) {
-    return withSeparator(libraryPath) + launcherFolder + L";." + L";%Path%";
+std::wstring composeLibraryPath(const std::wstring& configured, const std::wstring& launcherFolder,
+                                const std::wstring& currentPath, const std::wstring& jvmPath) {
+    return withSeparator(withSeparator(configured) + launcherFolder + L";.;" + currentPath) +
+           runtimeLibOf(jvmPath);
 }
 
-std::wstring processPathTemplate(const std::wstring& systemPath, const std::wstring& jvmPath) {
-    return withSeparator(systemPath) + L"%Path%;" + runtimeBinOf(jvmPath);
+std::wstring composeProcessPath(const std::wstring& systemPath, const std::wstring& currentPath,
+                                const std::wstring& jvmPath) {
+    return withSeparator(systemPath) + currentPath + L";" + runtimeBinOf(jvmPath);
 }

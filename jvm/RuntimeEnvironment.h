@@ -15,11 +15,14 @@ std::wstring runtimeLibOf(const std::wstring& jvmPath);
 // text with ";" appended unless it is empty or already ends with one.
 std::wstring withSeparator(std::wstring text);
 
-// The front of the library path, before environment references are expanded:
-// the configured value, the launcher's folder, the working folder and %Path%,
-// each separated by ";".
-std::wstring libraryPathHead(const std::wstring& libraryPath, const std::wstring& launcherFolder);
+// The library path: the configured value (already expanded), the launcher's
+// folder (with its "\"), the working folder ".", the current Path and the
+// runtime's "lib" folder, each separated by ";". Folder names are taken as
+// they are: a "%" in them is part of the name.
+std::wstring composeLibraryPath(const std::wstring& configured, const std::wstring& launcherFolder,
+                                const std::wstring& currentPath, const std::wstring& jvmPath);
 
-// The new Path before expansion: the configured system path, the old Path and
-// the runtime's "bin" folder.
-std::wstring processPathTemplate(const std::wstring& systemPath, const std::wstring& jvmPath);
+// The new Path: the configured system path (already expanded), the current
+// Path and the runtime's "bin" folder.
+std::wstring composeProcessPath(const std::wstring& systemPath, const std::wstring& currentPath,
+                                const std::wstring& jvmPath);

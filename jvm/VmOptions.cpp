@@ -40,6 +40,7 @@ void stripQuotePairs(std::wstring& text) {
 std::vector<std::wstring> splitVmParameters(const std::wstring& text) {
     std::vector<std::wstring> parameters;
     size_t position = 0;
+    while (position < text.size() && text[position] == L' ') ++position;
     while (position < text.size()) {
         size_t end = findParameterEnd(text, position);
         parameters.push_back(text.substr(position, end - position));
@@ -52,6 +53,7 @@ std::vector<std::wstring> splitVmParameters(const std::wstring& text) {
 void addVmParameter(std::wstring text, const MemoryFigures& memory, std::uint32_t& threadStackSize,
                     std::vector<std::wstring>& target) {
     stripQuotePairs(text);
+    if (text.empty()) return;
     if (isRelativeMemoryOption(text)) applyRelativeMemorySize(text, memory);
     if (text.compare(0, 4, L"-Xss") == 0) threadStackSize = stackSizeFromOption(text);
     target.push_back(std::move(text));
@@ -66,18 +68,39 @@ bool isResolvedOnDisk(const std::wstring& entry) {
 
 void expandClassPathEntry(const std::wstring& entry, const std::wstring& launcherFolder,
                           const DirectoryLister& list, std::wstring& classPath) {
-    bool relative = entry.size() < 2 || (entry[1] != L':' && entry.compare(0, 2, L"\\\\") != 0);
-    std::wstring pattern = relative ? launcherFolder + entry : entry;
-    size_t slash = pattern.rfind(L'\\');
-    std::wstring folder = slash == npos ? std::wstring() : pattern.substr(0, slash + 1);
-    for (const std::wstring& name : list(pattern)) classPath += folder + name + L";";
+    std::wstring pattern = entry;
+    for (wchar_t& c : pattern)
+        if (c == L'/') c = L'\\';
+    const bool relative =
+        pattern.size() < 2 || (pattern[1] != L':' && pattern.compare(0, 2, L"\\\\") != 0);
+    if (relative) pattern = launcherFolder + (!pattern.empty() && pattern[0] == L'\\' ? L"" : L"\\") + pattern;
+    const size_t slash = pattern.rfind(L'\\');
+    const std::wstring folder = slash == npos ? std::wstring() : pattern.substr(0, slash + 1);
+    const bool wildcard = pattern.find_first_of(L"*?") != npos;
+    for (const FoundFile& found : list(pattern)) {
+        if (found.name == L"." || found.name == L"..") continue;
+        if (wildcard && found.isDirectory) continue;
+        classPath += folder + found.name + L";";
+    }
 }
+
+namespace {
+
+std::wstring trimmed(const std::wstring& text) {
+    const wchar_t* blanks = L" \t\r\n";
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == npos) return std::wstring();
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+}  // namespace
 
 std::wstring composeClassPath(const std::vector<std::wstring>& entries,
                               const std::wstring& launcherFolder, const TextExpander& expand,
                               const DirectoryLister& list) {
     std::wstring classPath;
-    for (std::wstring entry : entries) {
+    for (const std::wstring& configured : entries) {
+        std::wstring entry = trimmed(configured);
         expand(entry);
         // An empty entry (";;" in the value) names nothing; resolving it would
         // put the launcher's folder itself on the class path.

@@ -9,9 +9,14 @@
 
 // Replaces environment references (%NAME%) in a text.
 using TextExpander = std::function<void(std::wstring& text)>;
-// The names of the files matching a pattern, in the order the file system
+// One match of a file search.
+struct FoundFile {
+    std::wstring name;
+    bool isDirectory = false;
+};
+// The files and folders matching a pattern, in the order the file system
 // gives them; none when nothing matches.
-using DirectoryLister = std::function<std::vector<std::wstring>(const std::wstring& pattern)>;
+using DirectoryLister = std::function<std::vector<FoundFile>(const std::wstring& pattern)>;
 
 // The end of the parameter that begins at start: the first space that does
 // not lie between double quotes (a doubled quote inside quotes is literal).
@@ -21,12 +26,15 @@ size_t findParameterEnd(const std::wstring& text, size_t start);
 // inside a group stays as one literal quote.
 void stripQuotePairs(std::wstring& text);
 
-// The space-separated parameters of "Virtual Machine Parameters", in order.
+// The space-separated parameters of "Virtual Machine Parameters", in order;
+// spaces before the first one (a value that comes only from a "+" section
+// starts with one) give no parameter.
 std::vector<std::wstring> splitVmParameters(const std::wstring& text);
 
 // Appends one parameter to target, made ready for the VM: quotes stripped, a
 // relative memory size made absolute; a "-Xss" parameter also sets
-// threadStackSize.
+// threadStackSize. A parameter that is empty after its quotes are stripped is
+// dropped: the VM refuses an empty option.
 void addVmParameter(std::wstring text, const MemoryFigures& memory, std::uint32_t& threadStackSize,
                     std::vector<std::wstring>& target);
 
@@ -35,16 +43,20 @@ void addVmParameter(std::wstring text, const MemoryFigures& memory, std::uint32_
 bool isResolvedOnDisk(const std::wstring& entry);
 
 // Appends what one entry that is resolved on disk contributes to classPath:
-// every file matching it, each followed by ";". A relative entry ("\lib\*.jar")
-// is taken from launcherFolder (without trailing backslash).
+// every file matching it, each followed by ";". A relative entry ("\lib\*.jar",
+// also "lib\*.jar" or "lib/*.jar") is taken from launcherFolder (without
+// trailing backslash). "." and ".." never count, and a wildcard matches files
+// only; an entry that names a folder outright is kept.
 void expandClassPathEntry(const std::wstring& entry, const std::wstring& launcherFolder,
                           const DirectoryLister& list, std::wstring& classPath);
 
 // The class path text for the entries of the "Class Path" key: each entry
 // expanded, relative entries ("\lib\*.jar") resolved against launcherFolder
 // (without trailing backslash), wildcards replaced by their matches, every
-// entry followed by ";". Entries that match nothing, and empty entries,
-// contribute nothing.
+// entry followed by ";". Entries are trimmed of white space first (a value
+// from a "+" section starts with a space). Entries that match nothing, and
+// empty entries, contribute nothing. Each entry is expanded once: names found
+// on disk are never expanded.
 std::wstring composeClassPath(const std::vector<std::wstring>& entries,
                               const std::wstring& launcherFolder, const TextExpander& expand,
                               const DirectoryLister& list);

@@ -1,8 +1,10 @@
 #include "launcher/ConfigPaths.h"
 
 std::optional<std::wstring> configFilePathFor(const std::wstring& executablePath) {
-    size_t dot = executablePath.rfind(L'.');
-    if (dot == std::wstring::npos) return std::nullopt;
+    if (executablePath.empty()) return std::nullopt;
+    const size_t nameStart = executablePath.find_last_of(L"\\/") + 1;
+    const size_t dot = executablePath.rfind(L'.');
+    if (dot == std::wstring::npos || dot < nameStart) return executablePath + L".ini";
     return executablePath.substr(0, dot + 1) + L"ini";
 }
 

@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
-// The configuration file of an executable: its path up to and including the
-// last "." followed by "ini". Empty when the path holds no "." at all. The
-// last "." of the whole path counts, also one inside a folder name.
+// The configuration file of an executable: its path with the file name's
+// extension replaced by "ini", or with ".ini" appended when the file name has
+// none (a "." in a folder name never counts). Empty for an empty path.
 std::optional<std::wstring> configFilePathFor(const std::wstring& executablePath);
 
 // Where the per-user configuration file of an executable lies.

@@ -1,6 +1,7 @@
 #include "launcher/ErrorReport_win.h"
 
 #include "launcher/MessageText.h"
+#include "resources/resource.h"
 
 #include <cstdint>
 
@@ -25,4 +26,20 @@ void showWindowsError(HWND owner, const std::wstring& format, const std::wstring
                       DWORD error) {
     auto number = static_cast<std::int32_t>(error);
     showError(owner, formatText(format, {detail, std::to_wstring(number)}));
+}
+
+std::wstring systemErrorText(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        error, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    if (length == 0 || buffer == nullptr) return std::wstring();
+    std::wstring text(buffer, length);
+    LocalFree(buffer);
+    return text;
+}
+
+void showObjectError(HWND owner, const std::wstring& subject, DWORD error) {
+    showWindowsError(owner, loadText(IDS_WINDOWS_ERROR), objectErrorDetail(subject, systemErrorText(error)),
+                     error);
 }

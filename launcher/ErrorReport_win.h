@@ -18,3 +18,10 @@ void showFormattedError(HWND owner, const std::wstring& format, const std::wstri
 // Shows format with "%s" = detail and "%d" = error (as a signed number).
 void showWindowsError(HWND owner, const std::wstring& format, const std::wstring& detail,
                       DWORD error);
+
+// The system's text for a Windows error code; empty when it has none.
+std::wstring systemErrorText(DWORD error);
+
+// Shows a Windows error about one object (a file, a program): message 202
+// with "<subject>: <system text>" and the error code.
+void showObjectError(HWND owner, const std::wstring& subject, DWORD error);

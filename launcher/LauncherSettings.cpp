@@ -1,7 +1,7 @@
 #include "launcher/LauncherSettings.h"
 
 #include "launcher/SettingsStore.h"
-#include "launcher/TextSplit.h"
+#include "util/TextSplit.h"
 
 #include <algorithm>
 
@@ -115,4 +115,40 @@ bool readLauncherSettings(LauncherSettings& settings, SettingsStore& layered,
     settings.pairProduct = read(layered, kApplicationSection, L"Pair Product");
     settings.pairReturnCode = isYes(read(layered, kApplicationSection, L"Pair Return Code"));
     return true;
+}
+
+RegistryCriteria registryCriteriaOf(const LauncherSettings& settings) {
+    RegistryCriteria criteria;
+    criteria.minVersion = settings.minVersion;
+    criteria.maxVersion = settings.maxVersion;
+    criteria.preferredVersions = settings.preferredVersions;
+    criteria.jvmType = settings.jvmType;
+    criteria.allKindsAllowed = settings.allKindsAllowed;
+    criteria.jdkSelected = settings.jdkSelected;
+    criteria.jreSelected = settings.jreSelected;
+    criteria.sunAllowed = settings.sunAllowed;
+    criteria.sunPreferred = settings.sunPreferred;
+    criteria.jrockitAllowed = settings.jrockitAllowed;
+    criteria.jrockitPreferred = settings.jrockitPreferred;
+    criteria.ibmAllowed = settings.ibmAllowed;
+    criteria.ibmPreferred = settings.ibmPreferred;
+    return criteria;
+}
+
+JavaStartSettings readJavaStartSettings(SettingsStore& layered, const LauncherSettings& settings) {
+    JavaStartSettings start;
+    start.mainClass = settings.mainClass;
+    start.libraryPath = settings.libraryPath;
+    start.systemPath = settings.systemPath;
+    start.failureCheck = settings.failureCheck;
+    start.isService = settings.isService;
+    start.classPath = read(layered, kClassPathSection, L"Class Path");
+    start.embeddedJar = isYes(read(layered, kApplicationSection, L"Embedded Jar"));
+    start.vmParameters = read(layered, kRuntimeSection, L"Virtual Machine Parameters");
+    start.outputFile = read(layered, kApplicationSection, L"Output File");
+    start.outputAppend = read(layered, kApplicationSection, L"Output Append") == L"yes";
+    start.errorFile = read(layered, kApplicationSection, L"Error File");
+    start.errorAppend = read(layered, kApplicationSection, L"Error Append") == L"yes";
+    start.cmd = read(layered, kApplicationSection, L"Cmd");
+    return start;
 }

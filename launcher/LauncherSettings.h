@@ -1,6 +1,8 @@
 #pragma once
 
 #include "jre/JavaVersion.h"
+#include "jre/RegistryScan.h"
+#include "jvm/JavaStartPlan.h"
 
 #include <string>
 #include <vector>
@@ -63,3 +65,10 @@ void applyVmProvider(LauncherSettings& settings, const std::wstring& value);
 // keys after it are then not read and the caller reports the missing class.
 bool readLauncherSettings(LauncherSettings& settings, SettingsStore& layered,
                           SettingsStore* userFile);
+
+// What the registry scan is to look for, from the settings.
+RegistryCriteria registryCriteriaOf(const LauncherSettings& settings);
+
+// Reads the keys of the Java start from layered (class path, VM parameters,
+// streams, Cmd, embedded jar) and takes the rest from settings.
+JavaStartSettings readJavaStartSettings(SettingsStore& layered, const LauncherSettings& settings);

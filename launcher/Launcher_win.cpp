@@ -1,124 +1,173 @@
 #include "launcher/Launcher_win.h"
 
-#include "launcher/CommandLine.h"
+#include "jre/RegistryView_win.h"
+#include "jvm/DatePattern_win.h"
+#include "jvm/JavaMainThread_win.h"
+#include "jvm/JavaMain_jni.h"
+#include "jvm/JavaStart_win.h"
+#include "jvm/JvmLibrary_win.h"
 #include "launcher/ConfigPaths.h"
 #include "launcher/EmbeddedSettings.h"
 #include "launcher/ErrorReport_win.h"
 #include "launcher/ExitCodes.h"
+#include "launcher/MessageText.h"
 #include "launcher/ProfileFile_win.h"
 #include "resources/resource.h"
+#include "util/CommandLine.h"
+#include "util/Environment_win.h"
 #include "util/FileSystem_win.h"
+#include "util/Paths.h"
+#include "util/PeImageProbe_win.h"
 #include "util/UniqueResource_win.h"
+
+namespace {
+
+// The launcher as the Java main thread sees it.
+class LauncherJavaHost : public JavaMainHost {
+public:
+    explicit LauncherJavaHost(HWND messageOwner) : messageOwner_(messageOwner) {}
+
+    void reportVmCreationFailure(jint code) override {
+        const unsigned reason = jniReasonMessageId(code);
+        showError(messageOwner_, formatText(loadText(IDS_JNI_ERROR),
+                                            {loadText(IDS_CANNOT_CREATE_VM), reason ? loadText(reason) : L""}));
+    }
+    void reportMainClassFailure(MainClassFailure failure, const std::wstring& className) override {
+        switch (failure) {
+        case MainClassFailure::nameNotConvertible:
+            showFormattedError(messageOwner_, loadText(IDS_CANNOT_LOAD_MAIN_CLASS), className);
+            break;
+        case MainClassFailure::classNotFound:
+            showFormattedError(messageOwner_, loadText(IDS_MAIN_CLASS_NOT_FOUND), className);
+            break;
+        case MainClassFailure::noMainMethod:
+            showError(messageOwner_, loadText(IDS_NO_MAIN_METHOD));
+            break;
+        }
+    }
+    void prepareStreamTargets(StreamTargets& targets) override {
+        expandDatePatterns(targets);
+        if (!targets.outputFile.empty()) createFoldersForFile(targets.outputFile);
+        if (!targets.errorFile.empty()) createFoldersForFile(targets.errorFile);
+    }
+    void mainStarting() override {}
+    void closeSplash() override {}
+    bool showUncaughtException(jthrowable, JNIEnv*) override {
+        // No exception dialog in this build: the application carries on, as
+        // without the exception check.
+        return false;
+    }
+    void parkForever() override { Sleep(INFINITE); }
+
+private:
+    HWND messageOwner_;
+};
+
+bool fileAt(const std::wstring& path) {
+    return fileExists(path);
+}
+
+}  // namespace
 
 Launcher::~Launcher() {
     // DestroyJavaVM returns when the application's last non-daemon thread has
     // ended, so a windowed application keeps the process until it closes.
-    if (javaVm != nullptr) javaVm->DestroyJavaVM();
+    if (vm_) vm_->destroy();
 }
 
 bool Launcher::initialize() {
-    arguments = argumentsFromCommandLine(GetCommandLineW());
+    arguments_ = argumentsFromCommandLine(GetCommandLineW());
+    DWORD error = ERROR_SUCCESS;
+    executablePath_ = moduleFileName(nullptr, error);
+    if (executablePath_.empty()) {
+        showWindowsError(messageOwner_, loadText(IDS_WINDOWS_ERROR), loadText(IDS_MODULE_PATH_FAILED), error);
+        return false;
+    }
     if (!loadSettings()) return false;
     if (!checkSingleInstance()) return false;
     // A later start of a single-instance application hands its arguments to
     // the first one and needs no runtime of its own.
-    if (singleInstanceEnabled && !firstInstance) return true;
-    if (settings.overrideWorkingDir) moveToExecutableFolder();
+    if (singleInstanceEnabled_ && !firstInstance_) return true;
+    if (settings_.overrideWorkingDir) moveToExecutableFolder();
     return findRuntime();
 }
 
 int Launcher::run() {
-    if (handOverToPair) return runPairProduct();
-    if (singleInstanceEnabled && !firstInstance) return waitForFirstInstance();
+    if (runtime_.handOverToPair) return runPairProduct();
+    if (singleInstanceEnabled_ && !firstInstance_) return waitForFirstInstance();
     return startJava();
 }
 
 bool Launcher::loadSettings() {
-    std::wstring configFile;
-    if (!getConfigFilePath(configFile)) return false;
+    auto config = configFilePathFor(executablePath_);
+    if (!config) return false;
+    configFile_ = *config;
+    // A file that exists but cannot be read would read as empty and be
+    // reported as naming no main class.
+    if (const unsigned long problem = configFileProblem(configFile_)) {
+        showObjectError(messageOwner_, configFile_, problem);
+        return false;
+    }
 
-    ProfileFile productInfo(configFile);
-    productInfo.readString(kProductSection, L"Product Code", settings.productCode);
-    productInfo.readString(kProductSection, L"Upgrade Code", settings.upgradeCode);
-    productInfo.readString(kProductSection, L"Product Name", settings.productName);
+    ProfileFile productInfo(configFile_);
+    productInfo.readString(kProductSection, L"Product Code", settings_.productCode);
+    productInfo.readString(kProductSection, L"Upgrade Code", settings_.upgradeCode);
+    productInfo.readString(kProductSection, L"Product Name", settings_.productName);
 
-    LayeredProfileFile layered(configFile, embeddedBaseSettings(settings.upgradeCode));
+    LayeredProfileFile layered(configFile_, embeddedBaseSettings(settings_.upgradeCode));
 
     // The runtime folder a user picked lives in the per-user file; when that
     // file exists it alone decides.
-    std::wstring userFile = getUserConfigFilePath(false);
+    const std::wstring userFile =
+        userConfigLocationFor(executablePath_, settings_.productName, settings_.productCode,
+                              environmentValue(L"APPDATA").value_or(std::wstring()))
+            .file;
     FileFinder finder;
-    bool haveUserFile = !userFile.empty() && finder.find(userFile.c_str());
+    const bool haveUserFile = finder.find(userFile.c_str());
     ProfileFile userStore(userFile);
 
-    if (!readLauncherSettings(settings, layered.store(), haveUserFile ? &userStore : nullptr)) {
-        showError(messageOwner, loadText(IDS_NO_MAIN_CLASS));
+    if (!readLauncherSettings(settings_, layered.store(), haveUserFile ? &userStore : nullptr)) {
+        showError(messageOwner_, loadText(IDS_NO_MAIN_CLASS));
         return false;
     }
     return true;
 }
 
-bool Launcher::getConfigFilePath(std::wstring& path) {
-    std::wstring executable;
-    if (!modulePath(executable, messageOwner)) return false;
-    auto config = configFilePathFor(executable);
-    if (!config) return false;
-    path = *config;
-    return true;
-}
-
-std::wstring Launcher::getUserConfigFilePath(bool create) {
-    std::wstring executable;
-    if (!modulePath(executable, messageOwner)) return std::wstring();
-    return buildUserConfigFilePath(executable, create);
-}
-
-bool Launcher::getPairConfigFilePath(std::wstring& path) {
-    if (settings.pairProduct.empty()) return false;
-    auto config = configFilePathFor(settings.pairProduct);
-    if (!config) return false;
-    path = *config;
-    return true;
-}
-
-std::wstring Launcher::getPairUserConfigFilePath() {
-    if (settings.pairProduct.empty()) return std::wstring();
-    return buildUserConfigFilePath(settings.pairProduct, true);
-}
-
-std::wstring Launcher::buildUserConfigFilePath(const std::wstring& executablePath, bool create) {
-    // APPDATA is read whole, however long it is.
-    std::wstring appData;
-    DWORD needed = GetEnvironmentVariableW(L"APPDATA", nullptr, 0);
-    if (needed > 0) {
-        appData.assign(needed, L'\0');
-        DWORD length = GetEnvironmentVariableW(L"APPDATA", &appData[0], needed);
-        appData.resize(length < needed ? length : 0);
-    }
-    UserConfigLocation location = userConfigLocationFor(executablePath, settings.productName,
-                                                        settings.productCode, appData);
-    if (create) {
-        CreateDirectoryW(location.productFolder.c_str(), nullptr);
-        CreateDirectoryW(location.codeFolder.c_str(), nullptr);
-    }
-    return location.file;
-}
-
 bool Launcher::checkSingleInstance() {
     // Single-instance mode is not available in this build: every start is a
     // start of its own.
-    singleInstanceEnabled = false;
-    firstInstance = true;
+    singleInstanceEnabled_ = false;
+    firstInstance_ = true;
     return true;
 }
 
 void Launcher::moveToExecutableFolder() {
-    std::wstring executable;
-    if (!modulePath(executable, messageOwner)) return;
-    size_t slash = executable.rfind(L'\\');
-    if (slash == std::wstring::npos || slash < 1) return;
+    const std::wstring folder = workingFolderOf(executablePath_);
     // A failure leaves the working directory as the caller set it.
-    SetCurrentDirectoryW(executable.substr(0, slash).c_str());
+    if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
+}
+
+bool Launcher::findRuntime() {
+    const RegistryCriteria criteria = registryCriteriaOf(settings_);
+    RuntimeProbes probes;
+    probes.exists = fileAt;
+    probes.isForeignImage = isForeignArchitectureImage;
+    probes.registry = [&criteria](bool view64) {
+        RuntimeRegistryView registry(view64);
+        return selectRegisteredRuntime(registry, criteria, fileAt);
+    };
+    RuntimeRequest request;
+    request.jrePath = settings_.jrePath;
+    request.executableFolder = folderOf(executablePath_);
+    request.jvmType = settings_.jvmType;
+    request.pairProductConfigured = !settings_.pairProduct.empty();
+
+    auto choice = chooseRuntime(request, probes);
+    // Asking the user for a runtime folder is not part of this build yet: the
+    // start ends here.
+    if (!choice) return false;
+    runtime_ = *choice;
+    return true;
 }
 
 int Launcher::runPairProduct() {
@@ -127,13 +176,15 @@ int Launcher::runPairProduct() {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(settings.pairProduct.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
-                        nullptr, nullptr, &startup, &process)) {
-        return kExitSuccess;
+    if (!CreateProcessW(settings_.pairProduct.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+        // The user started the application and nothing would happen.
+        showObjectError(messageOwner_, settings_.pairProduct, GetLastError());
+        return kExitFailure;
     }
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
-    if (!settings.pairReturnCode) return kExitSuccess;
+    if (!settings_.pairReturnCode) return kExitSuccess;
     WaitForSingleObject(processHandle.get(), INFINITE);
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(processHandle.get(), &exitCode)) return kExitSuccess;
@@ -146,10 +197,34 @@ int Launcher::waitForFirstInstance() {
 }
 
 int Launcher::startJava() {
-    prepareRuntimeEnvironment();
-    if (!loadJvmLibrary()) return kExitFailure;
-    // An empty class path has been reported; the start goes on, and the
-    // missing main class is reported next.
-    assembleVmOptions();
-    return startJavaMainThread() == 0 ? kExitSuccess : kExitFailure;
+    LayeredProfileFile layered(configFile_, embeddedBaseSettings(settings_.upgradeCode));
+    const JavaStartPlan plan =
+        planJavaStart(readJavaStartSettings(layered.store(), settings_),
+                      gatherJavaStartFacts(runtime_.jvmPath, keepsMainThreadAlive(runtime_), executablePath_,
+                                           arguments_));
+    applyEnvironment(plan);
+
+    JvmEntryPoints entryPoints;
+    JvmLoadFailure failure;
+    if (!loadJvmLibrary(runtime_.jvmPath, entryPoints, failure)) {
+        if (failure.step == JvmLoadStep::loadLibrary)
+            showWindowsError(messageOwner_, loadText(IDS_CANNOT_LOAD_JVM), runtime_.jvmPath, failure.error);
+        else
+            showWindowsError(messageOwner_, loadText(IDS_WINDOWS_ERROR), loadText(IDS_NO_CREATE_JAVA_VM),
+                             failure.error);
+        return kExitFailure;
+    }
+    // An empty class path is reported; the start goes on, and the missing
+    // main class is reported next.
+    if (plan.classPathMissing) showError(messageOwner_, loadText(IDS_NO_CLASS_PATH));
+
+    vm_ = std::make_unique<JavaVmOwner>(entryPoints);
+    const std::uint32_t stackSize = plan.threadStackSize != 0 ? plan.threadStackSize : vm_->defaultThreadStackSize();
+    const JavaMainPlan mainPlan = javaMainPlanOf(plan);
+    LauncherJavaHost host(messageOwner_);
+    JavaVmOwner& vm = *vm_;
+    const int result = runOnJavaMainThread(stackSize, [&vm, &mainPlan, &host] {
+        return runJavaMain(vm, mainPlan, host);
+    });
+    return result == 0 ? kExitSuccess : kExitFailure;
 }

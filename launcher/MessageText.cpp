@@ -1,5 +1,7 @@
 #include "launcher/MessageText.h"
 
+#include "resources/resource.h"
+
 std::wstring formatText(const std::wstring& format, const std::vector<std::wstring>& args) {
     std::wstring out;
     out.reserve(format.size() + 64);
@@ -23,4 +25,25 @@ std::wstring formatText(const std::wstring& format, const std::vector<std::wstri
         out += c;
     }
     return out;
+}
+
+unsigned jniReasonMessageId(int code) {
+    switch (code) {
+    case -1: return IDS_JNI_REASON_ERR;
+    case -2: return IDS_JNI_REASON_EDETACHED;
+    case -3: return IDS_JNI_REASON_EVERSION;
+    case -4: return IDS_JNI_REASON_ENOMEM;
+    case -5: return IDS_JNI_REASON_EEXIST;
+    case -6: return IDS_JNI_REASON_EINVAL;
+    default: return 0;
+    }
+}
+
+std::wstring objectErrorDetail(const std::wstring& subject, const std::wstring& systemText) {
+    std::wstring text = systemText;
+    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' ||
+                             text.back() == L'.'))
+        text.pop_back();
+    if (text.empty()) return subject;
+    return subject + L": " + text;
 }

@@ -7,3 +7,11 @@
 // order (numbers are passed already as text), "%%" gives one "%". Missing
 // arguments give empty text; other "%" sequences stay as they are.
 std::wstring formatText(const std::wstring& format, const std::vector<std::wstring>& args);
+
+// The string-table id of the reason shown for a failed JNI_CreateJavaVM
+// result (JNI_ERR to JNI_EINVAL); 0 for any other code, shown as no reason.
+unsigned jniReasonMessageId(int code);
+
+// The detail of a Windows error about one object: "<subject>: <system
+// text>", the system text without its closing full stop and line break.
+std::wstring objectErrorDetail(const std::wstring& subject, const std::wstring& systemText);

@@ -1,6 +1,7 @@
 #include "launcher/ProfileFile_win.h"
 
 #include "launcher/LayeredRead.h"
+#include "util/Paths.h"
 #include "util/UniqueResource_win.h"
 
 #include <windows.h>
@@ -69,4 +70,19 @@ void LayeredProfileFile::readString(const std::wstring& section, const std::wstr
                              ProfileFile::readString(s, k, fileValue);
                              return fileValue;
                          });
+}
+
+unsigned long configFileProblem(const std::wstring& path) {
+    // Shared like the profile API shares it, so that an editor that merely
+    // has the file open is no problem.
+    UniqueFile file(CreateFileW(applyLongPathRule(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        const DWORD error = GetLastError();
+        return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? 0 : error;
+    }
+    // The profile API takes no long-path prefix.
+    if (path.size() >= kMaxPathLength) return ERROR_FILENAME_EXCED_RANGE;
+    return 0;
 }

@@ -43,3 +43,9 @@ public:
     // The store to hand to readers that take a SettingsStore.
     SettingsStore& store() { return static_cast<ProfileFile&>(*this); }
 };
+
+// Why the configuration file at path cannot be read by the profile API, as a
+// Windows error: 0 when it can, and also when it does not exist (a missing
+// file reads as empty). A file that is locked or whose path is too long for
+// the profile API (ERROR_FILENAME_EXCED_RANGE) gives its error.
+unsigned long configFileProblem(const std::wstring& path);

@@ -1,7 +1,5 @@
 #include "util/FileSystem_win.h"
 
-#include "launcher/ErrorReport_win.h"
-#include "resources/resource.h"
 #include "util/Paths.h"
 
 #include <algorithm>
@@ -34,25 +32,6 @@ std::wstring moduleFileName(HMODULE module, DWORD& error, DWORD initialCapacity)
         }
         capacity = std::min(capacity * 2, kLargestName);
     }
-}
-
-bool modulePath(std::wstring& path, HWND owner) {
-    DWORD error = ERROR_SUCCESS;
-    std::wstring name = moduleFileName(nullptr, error);
-    if (name.empty()) {
-        showWindowsError(owner, loadText(IDS_WINDOWS_ERROR), loadText(IDS_MODULE_PATH_FAILED),
-                         error);
-        return false;
-    }
-    path = std::move(name);
-    return true;
-}
-
-bool moduleFolder(std::wstring& folder, HWND owner) {
-    std::wstring path;
-    if (!modulePath(path, owner)) return false;
-    folder = path.substr(0, path.rfind(L'\\') + 1);
-    return true;
 }
 
 std::wstring findFileInFolder(const std::wstring& folder, const std::wstring& name) {
@@ -90,11 +69,20 @@ void createFoldersForFile(const std::wstring& path) {
     // network paths every failing level is passed over.
     const bool network = hasUncForm(path);
     const std::vector<std::wstring> folders = foldersLeadingToFile(path);
+    bool createdBefore = false;
     for (std::size_t i = 0; i < folders.size(); ++i) {
-        if (CreateDirectoryW(folders[i].c_str(), nullptr)) continue;
+        if (CreateDirectoryW(folders[i].c_str(), nullptr)) {
+            createdBefore = true;
+            continue;
+        }
         const DWORD error = GetLastError();
-        if (error == ERROR_ALREADY_EXISTS || network) continue;
-        if (i > 0) removeFolder(folders[i - 1]);
+        if (error == ERROR_ALREADY_EXISTS || network) {
+            createdBefore = false;
+            continue;
+        }
+        // Only a folder this walk created goes again: one that was there
+        // already belongs to the user, empty or not.
+        if (i > 0 && createdBefore) removeFolder(folders[i - 1]);
         return;
     }
 }

@@ -11,13 +11,6 @@
 // initialCapacity is the first buffer size tried, in characters.
 std::wstring moduleFileName(HMODULE module, DWORD& error, DWORD initialCapacity = MAX_PATH);
 
-// The executable's full path. On failure shows the Windows error to the user,
-// with owner as the message box's owner, and returns false.
-bool modulePath(std::wstring& path, HWND owner = nullptr);
-
-// The executable's folder, ending in "\". Fails (and reports) as modulePath.
-bool moduleFolder(std::wstring& folder, HWND owner = nullptr);
-
 // folder joined with name when that file exists (name may hold wildcards;
 // the joined text is returned, not the matched name); otherwise empty.
 std::wstring findFileInFolder(const std::wstring& folder, const std::wstring& name);
@@ -49,8 +42,8 @@ private:
 // Creates the folders leading to the file at path (never the file's own name
 // and never the root). Silent: on a failure the walk stops, except on network
 // paths, where a level that cannot be created (typically the share itself) is
-// passed over. After a stop, the level created or found just before is
-// removed again if it is empty, unless it was the first one below the root.
+// passed over. After a stop, the level just before is removed again if this
+// walk created it and it is empty, unless it was the first one below the root.
 void createFoldersForFile(const std::wstring& path);
 
 // Removes an empty folder; false when it is not empty or cannot be removed.

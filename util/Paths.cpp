@@ -87,3 +87,36 @@ std::vector<std::wstring> foldersLeadingToFile(const std::wstring& path) {
     }
     return folders;
 }
+
+std::wstring folderOf(const std::wstring& path) {
+    const auto slash = path.rfind(L'\\');
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+std::wstring workingFolderOf(const std::wstring& path) {
+    const auto slash = path.rfind(L'\\');
+    if (slash == std::wstring::npos || slash < 1) return std::wstring();
+    if (slash == 2 && path[1] == L':') return path.substr(0, 3);
+    return path.substr(0, slash);
+}
+
+std::wstring absolutePathFrom(const std::wstring& path, const std::wstring& workingFolder) {
+    if (path.empty() || hasAbsolutePathForm(path) || workingFolder.empty()) return path;
+    if (path[0] == L'\\' || path[0] == L'/') {
+        if (workingFolder.size() >= 2 && workingFolder[1] == L':') return workingFolder.substr(0, 2) + path;
+        return path;
+    }
+    return joinFolderAndName(workingFolder, path);
+}
+
+bool isSamePath(const std::wstring& a, const std::wstring& b) {
+    if (a.size() != b.size()) return false;
+    auto fold = [](wchar_t c) {
+        if (c == L'/') return L'\\';
+        if (c >= L'A' && c <= L'Z') return static_cast<wchar_t>(c - L'A' + L'a');
+        return c;
+    };
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i])) return false;
+    return true;
+}

@@ -49,3 +49,22 @@ RootAndComponents splitRootAndComponents(const std::wstring& path);
 // The folders that must exist before the file at path can be created, outer
 // first: root\c1, root\c1\c2, ... without the file name and without the root.
 std::vector<std::wstring> foldersLeadingToFile(const std::wstring& path);
+
+// The folder of a file path with its trailing "\" (the text up to and
+// including the last "\"); empty when the path has none.
+std::wstring folderOf(const std::wstring& path);
+
+// The folder to make current for an executable at path: its folder without
+// the trailing "\", except for a drive root, which keeps it ("E:\", since
+// "E:" alone names the drive's current folder). Empty when the path has no
+// folder.
+std::wstring workingFolderOf(const std::wstring& path);
+
+// path made absolute against workingFolder: a drive or UNC path stays as it
+// is, a path rooted with a single "\" takes the working folder's drive, and
+// any other path is joined to the working folder.
+std::wstring absolutePathFrom(const std::wstring& path, const std::wstring& workingFolder);
+
+// True when two paths name the same file as far as their text tells: equal
+// ignoring ASCII letter case, with "/" read as "\".
+bool isSamePath(const std::wstring& a, const std::wstring& b);

@@ -14,6 +14,7 @@
 #include "launcher/LauncherSettings.h"
 #include "support/Registry_win.h"
 #include "util/FileSystem_win.h"
+#include "util/Paths.h"
 #include "util/UniqueResource_win.h"
 
 #include <windows.h>
@@ -109,8 +110,9 @@ int main() {
     wchar_t temp[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH + 1, temp);
     std::wstring base = std::wstring(temp) + L"runtime-bench-" + std::to_wstring(GetCurrentProcessId());
-    std::wstring exeFolder;
-    if (!moduleFolder(exeFolder, nullptr)) return 1;
+    DWORD error = ERROR_SUCCESS;
+    const std::wstring exeFolder = folderOf(moduleFileName(nullptr, error));
+    if (exeFolder.empty()) return 1;
 
     bool ok = true;
     {
@@ -137,7 +139,7 @@ int main() {
             return 1;
         }
 
-        LauncherSettings settings;
+        RegistryCriteria settings;
         settings.minVersion = JavaVersion(500, 0, 0, 0);
         settings.maxVersion = JavaVersion(500, 65535, 65535, 65535);
         settings.jrockitAllowed = true;
@@ -150,9 +152,9 @@ int main() {
         std::vector<Measured> calls = {
             {"selectRegisteredRuntime",
              [&] {
-                 auto home = selectRegisteredRuntime(own, settings, exists);
-                 if (home) chosen = *home;
-                 return home.has_value();
+                 auto runtime = selectRegisteredRuntime(own, settings, exists);
+                 if (runtime) chosen = runtime->home;
+                 return runtime.has_value();
              }},
             {"  the same, every file taken as there",
              [&] { return selectRegisteredRuntime(own, settings, everyFile).has_value(); }},
@@ -160,11 +162,6 @@ int main() {
              [] {
                  Launcher launcher;
                  return launcher.initialize();
-             }},
-            {"Launcher::loadSettings (alone)",
-             [] {
-                 Launcher launcher;
-                 return launcher.loadSettings();
              }},
         };
         std::printf("%d version keys over 7 roots, %d rounds, %s, %d-bit\n", kVersionKeys,

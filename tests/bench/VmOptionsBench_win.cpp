@@ -1,19 +1,22 @@
 // How long the Java start takes the launcher itself, under Wine or Windows.
 //
 //   vmoptions_bench            both measurements, figures on standard output
-//   vmoptions_bench classpath  only (a): assembleVmOptions with \lib\*.jar
+//   vmoptions_bench classpath  only (a): planning the start with \lib\*.jar
 //                              matching 1,000, 5,000 and 10,000 jars
 //   vmoptions_bench overhead   only (b): process start to JNI_CreateJavaVM
 //                              for the sample application on the stand-in
 //                              runtime, against a trivial program's start
 //
-// assembleVmOptions reads the configuration beside the running executable,
+// Planning reads the configuration beside the running executable,
 // so (a) copies this program into a folder of its own with the INI and the
 // jars and runs the copy with "--assemble". (b) lays the sample application
 // out as it ships (launcher, sample\Sample.ini, lib\) with the stand-in as
 // the runtime beside it, and watches the stand-in's record for the moment
 // JNI_CreateJavaVM is called.
-#include "launcher/Launcher_win.h"
+#include "jvm/JavaStart_win.h"
+#include "launcher/ConfigPaths.h"
+#include "launcher/LauncherSettings.h"
+#include "launcher/ProfileFile_win.h"
 #include "util/UniqueResource_win.h"
 
 #include <windows.h>
@@ -150,15 +153,20 @@ int assembleInPlace() {
     std::vector<double> assemble;
     size_t classPathChars = 0;
     size_t entries = 0;
+    const std::wstring configFile = configFilePathFor(ownPath()).value_or(std::wstring());
     for (int i = 0; i < kAssembleRepeats; ++i) {
-        Launcher launcher;
         double start = nowMs();
-        bool ok = launcher.assembleVmOptions();
+        LayeredProfileFile layered(configFile, std::wstring());
+        LauncherSettings settings;
+        bool ok = readLauncherSettings(settings, layered.store(), nullptr);
+        const JavaStartPlan plan =
+            planJavaStart(readJavaStartSettings(layered.store(), settings),
+                          gatherJavaStartFacts(L"C:\\rt\\bin\\client\\jvm.dll", false, ownPath(), {}));
         assemble.push_back(nowMs() - start);
-        if (!ok || launcher.vmOptions.empty()) return 1;
-        const std::string& option = launcher.vmOptions.front();
-        classPathChars = option.size() - std::string("-Djava.class.path=").size();
-        entries = static_cast<size_t>(std::count(option.begin(), option.end(), ';'));
+        if (!ok || plan.options.empty()) return 1;
+        const std::wstring& option = plan.options.front();
+        classPathChars = option.size() - std::wstring(L"-Djava.class.path=").size();
+        entries = static_cast<size_t>(std::count(option.begin(), option.end(), L';'));
     }
     // The file system's share: listing the same folder and nothing else.
     std::vector<double> listing;

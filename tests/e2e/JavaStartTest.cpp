@@ -237,11 +237,14 @@ TEST(JavaStartOptions, RealisticConfigurationGivesTheWholeListInOrder) {
                              java.home + L"\\lib"));
     EXPECT_EQ(options[1], u8(L"-Djava.class.path=" + classPath));
 
-    // 10 % of the machine's physical memory, in KiB.
+    // 10 % of the machine's physical memory, in KiB; a 32-bit launcher
+    // counts at most 2 GiB of it.
     ASSERT_EQ(options[2].rfind("-Xmx", 0), 0u) << options[2];
     ASSERT_EQ(options[2].back(), 'K') << options[2];
     double heapKiB = std::strtod(options[2].c_str() + 4, nullptr);
-    double expectedKiB = static_cast<double>(memory.ullTotalPhys >> 10) / 10.0;
+    std::uint64_t base = memory.ullTotalPhys;
+    if (sizeof(void*) == 4) base = std::min<std::uint64_t>(base, 2ull << 30);
+    double expectedKiB = static_cast<double>(base >> 10) / 10.0;
     EXPECT_GT(heapKiB, 10.0 * 1024) << options[2];
     EXPECT_NEAR(heapKiB, expectedKiB, 1.0) << options[2];
 
@@ -469,12 +472,12 @@ TEST(JavaStartMainClass, ClassWithoutMainIsReported) {
     expectOneBoxThenFailure(run, L"Keine Main class in der angegebenen Klasse gefunden.\n", java);
     EXPECT_FALSE(java.has("main"));
 
-    // When the runtime raises NoSuchMethodError it is described instead.
+    // When the runtime raises NoSuchMethodError it is described on standard
+    // error too, and the user still sees why nothing starts.
     ASSERT_TRUE(java.scenario(L"HasMain=no\nMissingMethodThrows=yes\n"));
     DeleteFileW(java.recordPath.c_str());
     run = java.start();
-    EXPECT_TRUE(run.dialogs.empty()) << describeRun(run);
-    EXPECT_EQ(run.exitCode, kLauncherFailed);
+    expectOneBoxThenFailure(run, L"Keine Main class in der angegebenen Klasse gefunden.\n", java);
     EXPECT_EQ(java.value("exceptionDescribe").rfind("java.lang.NoSuchMethodError", 0), 0u) << java.recordText();
 }
 
@@ -519,10 +522,16 @@ TEST_P(ApplicationEnd, GivesTheExitCode) {
         EXPECT_EQ(java.value("exitHook"), "7");
     } else {
         // main's thread leaves the VM, and the VM is destroyed on the
-        // process's main thread afterwards.
+        // process's main thread afterwards; when the thread could not leave,
+        // DestroyJavaVM would wait for it for ever, so the VM is left to the
+        // end of the process.
         EXPECT_EQ(java.value("detachCurrentThread"), java.value("threadId")) << java.recordText();
-        ASSERT_TRUE(java.has("destroyJavaVm")) << java.recordText();
-        EXPECT_EQ(java.value("destroyJavaVm"), java.value("loadThreadId"));
+        if (e.exitCode == 0) {
+            ASSERT_TRUE(java.has("destroyJavaVm")) << java.recordText();
+            EXPECT_EQ(java.value("destroyJavaVm"), java.value("loadThreadId"));
+        } else {
+            EXPECT_FALSE(java.has("destroyJavaVm")) << java.recordText();
+        }
     }
 }
 

@@ -198,15 +198,21 @@ TEST_F(PairProduct, WithoutPairReturnCodeTheLauncherEndsWhileTheSiblingRuns) {
     expectSiblingRan(files.readRecord());
 }
 
-TEST_F(PairProduct, SiblingThatCannotStartGivesZero) {
-    ASSERT_TRUE(app.writeIni(configuration(
-        L"JRE Path=" + home64 + L"\n",
-        L"Pair Product=" + app.appPath() + L"\\Missing64.exe\nPair Return Code=Yes\n")));
+TEST_F(PairProduct, SiblingThatCannotStartIsReportedWithItsPath) {
+    const std::wstring missing = app.appPath() + L"\\Missing64.exe";
+    ASSERT_TRUE(app.writeIni(configuration(L"JRE Path=" + home64 + L"\n",
+                                           L"Pair Product=" + missing + L"\nPair Return Code=Yes\n")));
     RunResult run = startApp();
     ASSERT_TRUE(run.started) << run.startError;
     EXPECT_FALSE(run.timedOut) << describeRun(run);
-    EXPECT_TRUE(run.dialogs.empty()) << describeRun(run);
-    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    ASSERT_EQ(run.dialogs.size(), 1u) << describeRun(run);
+    const std::wstring& text = run.dialogs[0].text;
+    const std::wstring head = L"Windows Fehler: " + missing + L": ";
+    const std::wstring tail = L" (Fehlernummer = 2).\n";
+    EXPECT_EQ(text.compare(0, head.size(), head), 0) << toUtf8(text);
+    ASSERT_GT(text.size(), head.size() + tail.size()) << toUtf8(text);
+    EXPECT_EQ(text.substr(text.size() - tail.size()), tail) << toUtf8(text);
+    EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
     EXPECT_TRUE(files.readRecord().empty());
 }
 

@@ -78,11 +78,10 @@ TEST(RegistryScan, DefaultsScanTheFourJavaSoftRootsAndTakeTheHighest) {
     registry.add(kIbm, L"98", L"C:\\ibm");
 
     LauncherSettings settings = anyVersion();
-    auto candidates = collectCandidates(registry, settings, disk.probe());
+    auto candidates = collectCandidates(registry, registryCriteriaOf(settings), disk.probe());
     ASSERT_EQ(candidates.size(), 3u);
     for (const auto& c : candidates) EXPECT_TRUE(c.preferred);
-    EXPECT_EQ(selectRegisteredRuntime(registry, settings, disk.probe()),
-              std::wstring(L"C:\\jdk17\\"));
+    EXPECT_EQ(selectRegisteredRuntime(registry, registryCriteriaOf(settings), disk.probe())->home, std::wstring(L"C:\\jdk17\\"));
 }
 
 TEST(RegistryScan, FamilyKeyAndUpdateKeyBothCountAndTheUpdateRanksFirst) {
@@ -92,9 +91,9 @@ TEST(RegistryScan, FamilyKeyAndUpdateKeyBothCountAndTheUpdateRanksFirst) {
     registry.add(kOldJre, L"1.8", L"C:\\jre8\\");
     registry.add(kOldJre, L"1.8.0_231", L"C:\\jre8\\");
     LauncherSettings settings = anyVersion();
-    auto candidates = collectCandidates(registry, settings, disk.probe());
+    auto candidates = collectCandidates(registry, registryCriteriaOf(settings), disk.probe());
     ASSERT_EQ(candidates.size(), 2u);
-    rankCandidates(candidates, settings);
+    rankCandidates(candidates, registryCriteriaOf(settings));
     EXPECT_EQ(candidates[0].version, JavaVersion(1, 8, 0, 231));
     EXPECT_EQ(candidates[1].version, JavaVersion(1, 8, 0, 0));
 }
@@ -106,7 +105,7 @@ TEST(RegistryScan, OlderJdkKeysPointAtTheirJreFolder) {
     disk.client(L"C:\\jdk\\");
     registry.add(kOldJdk, L"1.6.0_45", L"C:\\jdk");
     registry.add(kJdk, L"11", L"C:\\jdk");
-    auto candidates = collectCandidates(registry, anyVersion(), disk.probe());
+    auto candidates = collectCandidates(registry, registryCriteriaOf(anyVersion()), disk.probe());
     EXPECT_EQ(homesOf(candidates), (std::vector<std::wstring>{L"C:\\jdk\\", L"C:\\jdk\\jre\\"}));
 }
 
@@ -117,7 +116,7 @@ TEST(RegistryScan, SubkeysWithoutHomeOrVmAreSkipped) {
     registry.add(kJre, L"11", L"");
     registry.add(kJre, L"12", L"C:\\no-vm");
     registry.add(kJre, L"10", L"C:\\good");
-    auto candidates = collectCandidates(registry, anyVersion(), disk.probe());
+    auto candidates = collectCandidates(registry, registryCriteriaOf(anyVersion()), disk.probe());
     EXPECT_EQ(homesOf(candidates), (std::vector<std::wstring>{L"C:\\good\\"}));
 }
 
@@ -132,7 +131,7 @@ TEST(RegistryScan, VersionBoundsAreInclusive) {
     LauncherSettings settings = anyVersion();
     settings.minVersion = minimumBound(L"1.8");
     settings.maxVersion = maximumBound(L"1.8");
-    auto candidates = collectCandidates(registry, settings, disk.probe());
+    auto candidates = collectCandidates(registry, registryCriteriaOf(settings), disk.probe());
     ASSERT_EQ(candidates.size(), 2u);
     EXPECT_EQ(candidates[0].version, JavaVersion(1, 8, 0, 0));
     EXPECT_EQ(candidates[1].version, JavaVersion(1, 8, 0, 231));
@@ -145,7 +144,7 @@ TEST(RegistryScan, NoMaximumConfiguredLimitsNothing) {
     registry.add(kJre, L"21", L"C:\\a");
     LauncherSettings settings = anyVersion();
     settings.maxVersion = maximumBound(L"");  // Maximum Version absent: all parts 0
-    EXPECT_EQ(collectCandidates(registry, settings, disk.probe()).size(), 1u);
+    EXPECT_EQ(collectCandidates(registry, registryCriteriaOf(settings), disk.probe()).size(), 1u);
     EXPECT_TRUE(isWithinBounds(JavaVersion(21, 0, 0, 0), JavaVersion(), JavaVersion()));
     EXPECT_FALSE(isWithinBounds(JavaVersion(1, 7, 0, 0), JavaVersion(1, 8, 0, 0), JavaVersion()));
 }
@@ -180,8 +179,8 @@ TEST(RegistryScan, OnlyJreWithFavorJrockitRanksByVersionAlone) {
     LauncherSettings settings = anyVersion();
     applyJvmSource(settings, L"only_JRE");
     applyVmProvider(settings, L"favor_jrockit");
-    auto candidates = collectCandidates(registry, settings, disk.probe());
-    rankCandidates(candidates, settings);
+    auto candidates = collectCandidates(registry, registryCriteriaOf(settings), disk.probe());
+    rankCandidates(candidates, registryCriteriaOf(settings));
     EXPECT_EQ(homesOf(candidates),
               (std::vector<std::wstring>{L"C:\\sun\\", L"C:\\ibm\\", L"C:\\rock\\"}));
     EXPECT_TRUE(candidates[2].preferred);
@@ -189,8 +188,8 @@ TEST(RegistryScan, OnlyJreWithFavorJrockitRanksByVersionAlone) {
     // With the server VM favoured, the server candidate ranks first whatever its version.
     settings.jvmType = 2;
     registry.add(kJre, L"50", L"C:\\rock");
-    candidates = collectCandidates(registry, settings, disk.probe());
-    rankCandidates(candidates, settings);
+    candidates = collectCandidates(registry, registryCriteriaOf(settings), disk.probe());
+    rankCandidates(candidates, registryCriteriaOf(settings));
     EXPECT_EQ(candidates[0].home, L"C:\\sun\\");
     EXPECT_TRUE(candidates[0].isServerVm);
 }
@@ -204,7 +203,7 @@ TEST(RegistryScan, FavorJdkRanksJdkRootsFirst) {
     registry.add(kJdk, L"11", L"C:\\jdk");
     LauncherSettings settings = anyVersion();
     applyJvmSource(settings, L"favor_JDK");
-    EXPECT_EQ(selectRegisteredRuntime(registry, settings, disk.probe()), std::wstring(L"C:\\jdk\\"));
+    EXPECT_EQ(selectRegisteredRuntime(registry, registryCriteriaOf(settings), disk.probe())->home, std::wstring(L"C:\\jdk\\"));
 }
 
 TEST(RegistryScan, UnknownJvmSourceScansNothing) {
@@ -214,7 +213,7 @@ TEST(RegistryScan, UnknownJvmSourceScansNothing) {
     registry.add(kJre, L"11", L"C:\\a");
     LauncherSettings settings = anyVersion();
     applyJvmSource(settings, L"favor_jre");
-    EXPECT_FALSE(selectRegisteredRuntime(registry, settings, disk.probe()));
+    EXPECT_FALSE(selectRegisteredRuntime(registry, registryCriteriaOf(settings), disk.probe()));
 }
 
 TEST(RegistryScan, FavorServerValidatesTheOldJreRootClientFirst) {
@@ -225,12 +224,12 @@ TEST(RegistryScan, FavorServerValidatesTheOldJreRootClientFirst) {
     registry.add(kOldJre, L"1.8.0_231", L"C:\\jre8");
     LauncherSettings settings = anyVersion();
     settings.jvmType = 2;
-    auto candidates = collectCandidates(registry, settings, disk.probe());
+    auto candidates = collectCandidates(registry, registryCriteriaOf(settings), disk.probe());
     ASSERT_EQ(candidates.size(), 1u);
     EXPECT_FALSE(candidates[0].isServerVm);
     // The newer roots are validated server-first.
     registry.add(kJre, L"11", L"C:\\jre8");
-    candidates = collectCandidates(registry, settings, disk.probe());
+    candidates = collectCandidates(registry, registryCriteriaOf(settings), disk.probe());
     ASSERT_EQ(candidates.size(), 2u);
     EXPECT_TRUE(candidates[0].isServerVm);
 }
@@ -238,13 +237,13 @@ TEST(RegistryScan, FavorServerValidatesTheOldJreRootClientFirst) {
 TEST(RegistryScan, VendorTables) {
     LauncherSettings settings = anyVersion();
     applyVmProvider(settings, L"ibm");
-    EXPECT_FALSE(isRootScanned(kRegistryRoots[0], settings));
-    EXPECT_TRUE(isRootScanned(kRegistryRoots[6], settings));
-    EXPECT_TRUE(isRootPreferred(kRegistryRoots[6], settings));
+    EXPECT_FALSE(isRootScanned(kRegistryRoots[0], registryCriteriaOf(settings)));
+    EXPECT_TRUE(isRootScanned(kRegistryRoots[6], registryCriteriaOf(settings)));
+    EXPECT_TRUE(isRootPreferred(kRegistryRoots[6], registryCriteriaOf(settings)));
     applyVmProvider(settings, L"jrockit");
-    EXPECT_TRUE(isRootScanned(kRegistryRoots[4], settings));
-    EXPECT_TRUE(isRootScanned(kRegistryRoots[5], settings));
-    EXPECT_FALSE(isRootScanned(kRegistryRoots[6], settings));
+    EXPECT_TRUE(isRootScanned(kRegistryRoots[4], registryCriteriaOf(settings)));
+    EXPECT_TRUE(isRootScanned(kRegistryRoots[5], registryCriteriaOf(settings)));
+    EXPECT_FALSE(isRootScanned(kRegistryRoots[6], registryCriteriaOf(settings)));
     EXPECT_EQ(validationJvmType(kRegistryRoots[3], 2), 0);
     EXPECT_EQ(validationJvmType(kRegistryRoots[3], 1), 1);
     EXPECT_EQ(validationJvmType(kRegistryRoots[1], 2), 2);

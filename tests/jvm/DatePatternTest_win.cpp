@@ -1,4 +1,4 @@
-#include "jvm/StreamRedirection_win.h"
+#include "jvm/DatePattern_win.h"
 
 #include <gtest/gtest.h>
 

@@ -14,9 +14,11 @@ namespace {
 // Records what the invocation asks of the launcher.
 class RecordingHost : public JavaMainHost {
 public:
-    void reportError(unsigned id, const std::wstring& argument) override {
-        errors.emplace_back(id, argument);
+    void reportVmCreationFailure(jint code) override { creationFailures.push_back(code); }
+    void reportMainClassFailure(MainClassFailure failure, const std::wstring& name) override {
+        errors.emplace_back(failure, name);
     }
+    void prepareStreamTargets(StreamTargets&) override { ++streamPreparations; }
     void mainStarting() override { ++starts; }
     void closeSplash() override { ++splashCloses; }
     bool showUncaughtException(jthrowable exception, JNIEnv*) override {
@@ -25,7 +27,9 @@ public:
     }
     void parkForever() override { ++parks; }
 
-    std::vector<std::pair<unsigned, std::wstring>> errors;
+    std::vector<jint> creationFailures;
+    std::vector<std::pair<MainClassFailure, std::wstring>> errors;
+    int streamPreparations = 0;
     int starts = 0;
     int splashCloses = 0;
     int parks = 0;
@@ -40,10 +44,13 @@ struct MainRun {
 };
 
 // Runs the main class on a Java thread and reads back what Recorder saw.
-MainRun runOnJavaThread(const MainClassRequest& request, RecordingHost& host) {
+MainRun runOnJavaThread(const MainClassPlan& plan, bool throughLauncherHelper, RecordingHost& host) {
     MainRun run;
     realjvm::onJavaThread([&](JNIEnv* env) {
-        run.result = runMainClass(env, realjvm::vm(), request, host);
+        run.result = runMainClass(env, plan, throughLauncherHelper ? realjvm::findClassFromBootLoader() : nullptr,
+                                  host);
+        // An exception main left is the VM's to print when the thread leaves.
+        if (env->ExceptionCheck()) env->ExceptionClear();
     });
     realjvm::onJavaThread([&](JNIEnv* env) {
         jclass recorder = env->FindClass("testapp/Recorder");
@@ -62,13 +69,11 @@ MainRun runOnJavaThread(const MainClassRequest& request, RecordingHost& host) {
     return run;
 }
 
-MainClassRequest request(const std::wstring& mainClass, std::vector<std::wstring> arguments,
-                         bool throughLauncherHelper) {
-    MainClassRequest r;
-    r.mainClass = mainClass;
-    r.arguments = std::move(arguments);
-    r.findClassFromBootLoader = throughLauncherHelper ? realjvm::findClassFromBootLoader() : nullptr;
-    return r;
+MainClassPlan plan(const std::wstring& mainClass, std::vector<std::wstring> arguments = {}) {
+    MainClassPlan p;
+    p.mainClass = mainClass;
+    p.arguments = std::move(arguments);
+    return p;
 }
 
 }  // namespace
@@ -110,7 +115,7 @@ TEST_P(MainClassRoutes, MainReceivesTheArgumentsIntact) {
     RecordingHost host;
     std::wstring outside = L"\u0416\u4e2d";  // outside Latin-1 and any one ANSI page
     outside += fromUtf16(u"\U0001F600", 2);  // outside the BMP
-    MainRun run = runOnJavaThread(request(L"testapp/Recorder", {L"-nosplash", outside, L""}, helper), host);
+    MainRun run = runOnJavaThread(plan(L"testapp/Recorder", {L"-nosplash", outside, L""}), helper, host);
     EXPECT_TRUE(run.result);
     EXPECT_EQ(host.starts, 1);
     EXPECT_TRUE(host.errors.empty());
@@ -121,8 +126,8 @@ TEST_P(MainClassRoutes, EmptyArgumentListGivesAnEmptyArray) {
     bool helper = GetParam();
     if (helper && realjvm::findClassFromBootLoader() == nullptr) GTEST_SKIP() << "no launcher helper";
     RecordingHost host;
-    MainRun before = runOnJavaThread(request(L"testapp/Recorder", {L"x"}, helper), host);
-    MainRun run = runOnJavaThread(request(L"testapp/Recorder", {}, helper), host);
+    MainRun before = runOnJavaThread(plan(L"testapp/Recorder", {L"x"}), helper, host);
+    MainRun run = runOnJavaThread(plan(L"testapp/Recorder"), helper, host);
     EXPECT_TRUE(run.result);
     EXPECT_EQ(run.calls, before.calls + 1);
     EXPECT_EQ(run.lastArgs, "");
@@ -133,69 +138,115 @@ INSTANTIATE_TEST_SUITE_P(Routes, MainClassRoutes, ::testing::Values(false, true)
                              return info.param ? "LauncherHelper" : "FindClass";
                          });
 
-TEST(MainClass, DottedNameReachesTheLauncherHelper) {
-    if (realjvm::findClassFromBootLoader() == nullptr) GTEST_SKIP() << "no launcher helper";
-    RecordingHost host;
-    // The name is stored with slashes; the helper wants dots and still finds it.
-    MainRun run = runOnJavaThread(request(L"testapp/Recorder", {L"dots"}, true), host);
-    EXPECT_TRUE(run.result);
-    EXPECT_TRUE(host.errors.empty());
+TEST(MainClass, ClassWithoutStaticMainIsReportedOnEveryRoute) {
+    for (bool helper : {false, true}) {
+        RecordingHost host;
+        // The runtime's NoSuchMethodError goes to standard error; the user is
+        // shown that the class has no main.
+        MainRun run = runOnJavaThread(plan(L"testapp/NoMain"), helper, host);
+        EXPECT_FALSE(run.result);
+        ASSERT_EQ(host.errors.size(), 1u) << helper;
+        EXPECT_EQ(host.errors[0].first, MainClassFailure::noMainMethod);
+        EXPECT_EQ(host.starts, 0);
+    }
 }
 
-TEST(MainClass, MissingClassThroughFindClassIsReported) {
+TEST(MainClass, MissingClassIsReportedOnEveryRoute) {
+    for (bool helper : {false, true}) {
+        RecordingHost host;
+        MainRun run = runOnJavaThread(plan(L"testapp/DoesNotExist"), helper, host);
+        EXPECT_FALSE(run.result);
+        ASSERT_EQ(host.errors.size(), 1u) << helper;
+        EXPECT_EQ(host.errors[0].first, MainClassFailure::classNotFound);
+        EXPECT_EQ(host.errors[0].second, L"testapp/DoesNotExist");
+        EXPECT_EQ(host.starts, 0);
+    }
+}
+
+TEST(MainClass, FailingInitialiserIsNotStarted) {
     RecordingHost host;
-    MainRun run = runOnJavaThread(request(L"testapp/DoesNotExist", {}, false), host);
+    MainRun run = runOnJavaThread(plan(L"testapp/BadStatic"), false, host);
     EXPECT_FALSE(run.result);
-    ASSERT_EQ(host.errors.size(), 1u);
-    EXPECT_EQ(host.errors[0].first, static_cast<unsigned>(IDS_MAIN_CLASS_NOT_FOUND));
-    EXPECT_EQ(host.errors[0].second, L"testapp/DoesNotExist");
+    EXPECT_EQ(host.errors.size(), 1u);
     EXPECT_EQ(host.starts, 0);
 }
 
-TEST(MainClass, ClassWithoutStaticMainFails) {
-    RecordingHost host;
-    // A real VM raises NoSuchMethodError, which is described on standard
-    // error; the message box is for runtimes that raise nothing.
-    MainRun run = runOnJavaThread(request(L"testapp/NoMain", {}, false), host);
-    EXPECT_FALSE(run.result);
-    EXPECT_TRUE(host.errors.empty());
-    EXPECT_EQ(host.starts, 0);
+TEST(MainClass, ExceptionFromMainCarriesOnWithOrWithoutTheCheck) {
+    for (bool check : {false, true}) {
+        RecordingHost host;
+        MainClassPlan p = plan(L"testapp/Recorder", {L"throw"});
+        p.failureCheck = check;
+        MainRun run = runOnJavaThread(p, false, host);
+        EXPECT_TRUE(run.result);
+        EXPECT_EQ(host.splashCloses, 1);
+        EXPECT_EQ(host.shownException, check);
+    }
 }
 
-TEST(MainClass, FailingInitialiserIsDescribedNotReported) {
-    RecordingHost host;
-    // The class exists but cannot be initialised: the exception is described
-    // on standard error and no message box is shown.
-    MainRun run = runOnJavaThread(request(L"testapp/BadStatic", {}, false), host);
-    EXPECT_FALSE(run.result);
-    EXPECT_TRUE(host.errors.empty() ||
-                host.errors[0].first == static_cast<unsigned>(IDS_MAIN_CLASS_NOT_FOUND));
-}
+// A JNIEnv that forwards to the real one and counts the local references
+// made and deleted by the functions the conversions use.
+class CountingEnv {
+public:
+    explicit CountingEnv(JNIEnv* real) {
+        real_ = real;
+        live_ = 0;
+        table_ = *real->functions;
+        table_.FindClass = [](JNIEnv*, const char* name) { return counted(real_->FindClass(name)); };
+        table_.NewCharArray = [](JNIEnv*, jsize length) { return counted(real_->NewCharArray(length)); };
+        table_.NewObjectArray = [](JNIEnv*, jsize length, jclass type, jobject initial) {
+            return counted(real_->NewObjectArray(length, type, initial));
+        };
+        table_.NewObjectV = [](JNIEnv*, jclass type, jmethodID constructor, va_list arguments) {
+            return counted(real_->functions->NewObjectV(real_, type, constructor, arguments));
+        };
+        // The checked VM insists on its own JNIEnv: every other function the
+        // conversions use is forwarded with it too.
+        table_.GetMethodID = [](JNIEnv*, jclass type, const char* name, const char* signature) {
+            return real_->GetMethodID(type, name, signature);
+        };
+        table_.SetCharArrayRegion = [](JNIEnv*, jcharArray array, jsize start, jsize length, const jchar* chars) {
+            real_->SetCharArrayRegion(array, start, length, chars);
+        };
+        table_.SetObjectArrayElement = [](JNIEnv*, jobjectArray array, jsize index, jobject value) {
+            real_->SetObjectArrayElement(array, index, value);
+        };
+        table_.ExceptionCheck = [](JNIEnv*) { return real_->ExceptionCheck(); };
+        table_.DeleteLocalRef = [](JNIEnv*, jobject object) {
+            if (object != nullptr) --live_;
+            real_->DeleteLocalRef(object);
+        };
+        env_.functions = &table_;
+    }
+    JNIEnv* env() { return &env_; }
+    static int live() { return live_; }
 
-TEST(MainClass, ExceptionFromMainWithoutCheckCarriesOn) {
-    RecordingHost host;
-    MainClassRequest r = request(L"testapp/Recorder", {L"throw"}, false);
-    MainRun run = runOnJavaThread(r, host);
-    EXPECT_TRUE(run.result);
-    EXPECT_EQ(host.splashCloses, 1);
-    EXPECT_FALSE(host.shownException);
-}
+private:
+    template <typename T>
+    static T counted(T object) {
+        if (object != nullptr) ++live_;
+        return object;
+    }
 
-TEST(MainClass, ExceptionFromMainIsShownWithTheCheck) {
-    RecordingHost host;
-    MainClassRequest r = request(L"testapp/Recorder", {L"throw"}, false);
-    r.failureCheck = true;
-    MainRun run = runOnJavaThread(r, host);
-    EXPECT_TRUE(run.result);
-    EXPECT_TRUE(host.shownException);
-}
+    static inline JNIEnv* real_ = nullptr;
+    static inline int live_ = 0;
+    JNINativeInterface_ table_;
+    JNIEnv env_;
+};
 
-TEST(MainClass, IbmRuntimesParkTheThread) {
-    RecordingHost host;
-    MainClassRequest r = request(L"testapp/Recorder", {}, false);
-    r.keepThreadAlive = true;
-    runOnJavaThread(r, host);
-    EXPECT_EQ(host.parks, 1);
+TEST(JavaStrings, ConversionsLeaveOnlyTheirResult) {
+    realjvm::onJavaThread([](JNIEnv* real) {
+        CountingEnv counting(real);
+        jobjectArray array = toJavaStringArray(std::vector<std::wstring>(500, L"argument"), counting.env());
+        ASSERT_NE(array, nullptr);
+        EXPECT_EQ(CountingEnv::live(), 1);
+        real->DeleteLocalRef(array);
+
+        CountingEnv again(real);
+        jstring text = toJavaString(again.env(), L"one");
+        ASSERT_NE(text, nullptr);
+        EXPECT_EQ(CountingEnv::live(), 1);
+        real->DeleteLocalRef(text);
+    });
 }
 
 TEST(MainClassDeathTest, StopAfterExceptionEndsTheVmWithMinusOne) {
@@ -204,9 +255,9 @@ TEST(MainClassDeathTest, StopAfterExceptionEndsTheVmWithMinusOne) {
         {
             RecordingHost host;
             host.stopOnException = true;
-            MainClassRequest r = request(L"testapp/Recorder", {L"throw"}, false);
-            r.failureCheck = true;
-            runOnJavaThread(r, host);
+            MainClassPlan p = plan(L"testapp/Recorder", {L"throw"});
+            p.failureCheck = true;
+            runOnJavaThread(p, false, host);
         },
         ::testing::ExitedWithCode(255), "");
 }
@@ -216,7 +267,7 @@ TEST(MainClassDeathTest, SystemExitEndsTheProcessWithItsStatus) {
     EXPECT_EXIT(
         {
             RecordingHost host;
-            runOnJavaThread(request(L"testapp/Exiter", {L"7"}, false), host);
+            runOnJavaThread(plan(L"testapp/Exiter", {L"7"}), false, host);
         },
         ::testing::ExitedWithCode(7), "");
 }

@@ -88,7 +88,26 @@ TEST(StackSize, MalformedFormsGiveZero) {
     EXPECT_EQ(stackSizeFromOption(L"-Xmx1m"), 0u);
 }
 
-TEST(StackSize, WrapsIn32Bits) {
-    EXPECT_EQ(stackSizeFromOption(L"-Xss4g"), 0u);
-    EXPECT_EQ(stackSizeFromOption(L"-Xss4097m"), 1048576u);
+TEST(StackSize, SaturatesInsteadOfWrapping) {
+    // 0 would mean "the runtime's default": a huge request must not become that.
+    EXPECT_EQ(stackSizeFromOption(L"-Xss4g"), 0xFFFFFFFFu);
+    EXPECT_EQ(stackSizeFromOption(L"-Xss4097m"), 0xFFFFFFFFu);
+    EXPECT_EQ(stackSizeFromOption(L"-Xss99999999999999999999"), 0xFFFFFFFFu);
+    EXPECT_EQ(stackSizeFromOption(L"-Xss3g"), 3221225472u);
+}
+
+TEST(RelativeMemory, HugeBoundsSaturate) {
+    MemoryFigures twoGiB{2 * kGiB, 0};
+    // 4194304 MiB is 2^32 KiB: as a 32-bit product it would be 0.
+    EXPECT_EQ(rewritten(L"-Xmx50:0:4194304p", twoGiB), rewritten(L"-Xmx50p", twoGiB));
+    EXPECT_EQ(rewritten(L"-Xmx50:4194304p", twoGiB), L"-Xmx4294967295K");
+}
+
+TEST(RelativeMemory, ThirtyTwoBitProcessTakesAtMostTwoGiB) {
+    MemoryFigures machine{16 * kGiB, 1 * kGiB};
+    EXPECT_EQ(rewritten(L"-Xmx25p", memoryFiguresForProcess(machine, true)), L"-Xmx524288K");
+    EXPECT_EQ(rewritten(L"-Xmx25p", memoryFiguresForProcess(machine, false)), L"-Xmx4194304K");
+    EXPECT_EQ(memoryFiguresForProcess(machine, true).availableVirtualBytes, 1 * kGiB);
+    MemoryFigures small{1 * kGiB, 0};
+    EXPECT_EQ(memoryFiguresForProcess(small, true).totalPhysicalBytes, 1 * kGiB);
 }

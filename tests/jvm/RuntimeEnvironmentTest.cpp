@@ -11,14 +11,16 @@ TEST(RuntimeEnvironment, FoldersOfTheRuntime) {
 
 TEST(RuntimeEnvironment, PathGetsTheRuntimeBinAtItsEnd) {
     const std::wstring jvm = L"C:\\rt\\bin\\client\\jvm.dll";
-    EXPECT_EQ(processPathTemplate(L"", jvm), L"%Path%;C:\\rt\\bin");
-    EXPECT_EQ(processPathTemplate(L"C:\\tools", jvm), L"C:\\tools;%Path%;C:\\rt\\bin");
-    EXPECT_EQ(processPathTemplate(L"C:\\tools;", jvm), L"C:\\tools;%Path%;C:\\rt\\bin");
+    EXPECT_EQ(composeProcessPath(L"", L"C:\\win", jvm), L"C:\\win;C:\\rt\\bin");
+    EXPECT_EQ(composeProcessPath(L"C:\\tools", L"C:\\win", jvm), L"C:\\tools;C:\\win;C:\\rt\\bin");
+    EXPECT_EQ(composeProcessPath(L"C:\\tools;", L"C:\\win", jvm), L"C:\\tools;C:\\win;C:\\rt\\bin");
 }
 
 TEST(RuntimeEnvironment, LibraryPathKeepsItsFoldersApart) {
-    EXPECT_EQ(libraryPathHead(L"C:\\native", L"C:\\app\\"), L"C:\\native;C:\\app\\;.;%Path%");
-    EXPECT_EQ(libraryPathHead(L"C:\\native;", L"C:\\app\\"), L"C:\\native;C:\\app\\;.;%Path%");
+    const std::wstring jvm = L"C:\\rt\\bin\\client\\jvm.dll";
+    EXPECT_EQ(composeLibraryPath(L"C:\\native", L"C:\\app\\", L"C:\\win", jvm),
+              L"C:\\native;C:\\app\\;.;C:\\win;C:\\rt\\lib");
+    EXPECT_EQ(composeLibraryPath(L"C:\\native;", L"C:\\app\\", L"", jvm), L"C:\\native;C:\\app\\;.;C:\\rt\\lib");
     EXPECT_EQ(withSeparator(L"a"), L"a;");
     EXPECT_EQ(withSeparator(L"a;"), L"a;");
     EXPECT_EQ(withSeparator(L""), L"");

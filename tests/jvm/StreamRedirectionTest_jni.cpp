@@ -108,3 +108,15 @@ TEST_F(StreamRedirection, UnopenablePathFailsWithTheRuntimesException) {
         printLines(env, L"still the console", L"");
     });
 }
+
+TEST_F(StreamRedirection, OneFileForBothStreamsKeepsBothTexts) {
+    std::string both = folder_ + "/out.log";
+    realjvm::onJavaThread([&](JNIEnv* env) {
+        StreamTargets targets;
+        targets.outputFile = wide(both);
+        targets.errorFile = wide(both);
+        applyStreamRedirection(env, targets);
+        printLines(env, L"to out", L"to err");
+    });
+    EXPECT_EQ(readFile(both), "to out\nto err\n");
+}

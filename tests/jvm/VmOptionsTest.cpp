@@ -15,14 +15,16 @@ void noExpansion(std::wstring&) {}
 
 // A launcher folder C:\app with lib\a.jar and lib\b.jar (listed b first, as a
 // file system may), and an ext folder.
-std::vector<std::wstring> listAppFolder(const std::wstring& pattern) {
-    static const std::map<std::wstring, std::vector<std::wstring>> matches = {
-        {L"C:\\app\\lib\\*.jar", {L"b.jar", L"a.jar"}},
-        {L"C:\\app\\app.jar", {L"app.jar"}},
-        {L"D:\\ext\\*.jar", {L"x.jar"}},
+std::vector<FoundFile> listAppFolder(const std::wstring& pattern) {
+    static const std::map<std::wstring, std::vector<FoundFile>> matches = {
+        {L"C:\\app\\lib\\*.jar", {{L"b.jar"}, {L"a.jar"}}},
+        {L"C:\\app\\lib\\*", {{L"."}, {L".."}, {L"b.jar"}, {L"classes", true}}},
+        {L"C:\\app\\classes", {{L"classes", true}}},
+        {L"C:\\app\\app.jar", {{L"app.jar"}}},
+        {L"D:\\ext\\*.jar", {{L"x.jar"}}},
     };
     auto it = matches.find(pattern);
-    return it == matches.end() ? std::vector<std::wstring>() : it->second;
+    return it == matches.end() ? std::vector<FoundFile>() : it->second;
 }
 
 }  // namespace
@@ -106,4 +108,23 @@ TEST(ClassPath, EntriesAreExpandedBeforeTheyAreClassified) {
     };
     EXPECT_EQ(composeClassPath({L"%EXT%\\*.jar", L"%SHARED%"}, L"C:\\app", expand, listAppFolder),
               L"D:\\ext\\x.jar;\\\\server\\s.jar;");
+}
+
+TEST(ClassPath, RelativeEntriesInAnyFormAndPlusSectionBlanks) {
+    const std::wstring both = L"C:\\app\\lib\\b.jar;C:\\app\\lib\\a.jar;";
+    for (const wchar_t* entry : {L"\\lib\\*.jar", L"lib\\*.jar", L"lib/*.jar", L"/lib/*.jar", L" \\lib\\*.jar "})
+        EXPECT_EQ(composeClassPath({entry}, L"C:\\app", noExpansion, listAppFolder), both) << entry;
+}
+
+TEST(ClassPath, WildcardsMatchFilesOnlyButANamedFolderCounts) {
+    EXPECT_EQ(composeClassPath({L"\\lib\\*", L"\\classes"}, L"C:\\app", noExpansion, listAppFolder),
+              L"C:\\app\\lib\\b.jar;C:\\app\\classes;");
+}
+
+TEST(VmParameters, PlusSectionValueGivesNoEmptyOption) {
+    std::vector<std::wstring> options;
+    std::uint32_t stack = 0;
+    for (const std::wstring& p : splitVmParameters(L" -Xmx512m  \"\" -Dx=1"))
+        addVmParameter(p, MemoryFigures{}, stack, options);
+    EXPECT_EQ(options, (std::vector<std::wstring>{L"-Xmx512m", L"-Dx=1"}));
 }

@@ -5,9 +5,10 @@
 TEST(ConfigPaths, ConfigFileBesideTheExecutable) {
     EXPECT_EQ(configFilePathFor(L"C:\\App\\Tool.exe"), std::wstring(L"C:\\App\\Tool.ini"));
     EXPECT_EQ(configFilePathFor(L"C:\\App\\Tool.v2.exe"), std::wstring(L"C:\\App\\Tool.v2.ini"));
-    // The last dot of the whole path counts, even inside a folder name.
-    EXPECT_EQ(configFilePathFor(L"C:\\App.d\\Tool"), std::wstring(L"C:\\App.ini"));
-    EXPECT_FALSE(configFilePathFor(L"C:\\App\\Tool").has_value());
+    // Only the file name's extension counts; without one ".ini" is appended.
+    EXPECT_EQ(configFilePathFor(L"C:\\My.Folder\\Tool"), std::wstring(L"C:\\My.Folder\\Tool.ini"));
+    EXPECT_EQ(configFilePathFor(L"C:\\App\\Tool"), std::wstring(L"C:\\App\\Tool.ini"));
+    EXPECT_FALSE(configFilePathFor(L"").has_value());
 }
 
 TEST(ConfigPaths, PerUserFileUnderAppData) {

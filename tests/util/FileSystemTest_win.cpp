@@ -27,13 +27,10 @@ std::wstring createLongFolder(const std::wstring& base) {
 }  // namespace
 
 TEST(ModulePath, NamesTheRunningExecutable) {
-    std::wstring path;
-    std::wstring folder;
-    ASSERT_TRUE(modulePath(path));
-    ASSERT_TRUE(moduleFolder(folder));
+    DWORD error = ERROR_GEN_FAILURE;
+    const std::wstring path = moduleFileName(nullptr, error);
     EXPECT_TRUE(endsWith(path, L"\\unit_tests.exe")) << path;
-    EXPECT_TRUE(endsWith(folder, L"\\")) << folder;
-    EXPECT_EQ(folder + L"unit_tests.exe", path);
+    EXPECT_EQ(folderOf(path) + L"unit_tests.exe", path);
     EXPECT_TRUE(pathExists(applyLongPathRule(path)));
 }
 
@@ -149,6 +146,11 @@ TEST(CreateFoldersForFile, FailureRemovesOnlyTheEmptyLevelBefore) {
     ASSERT_TRUE(writeFile(temp / L"kept\\file.txt", "x", 1));
     createFoldersForFile(temp / L"kept\\bad<name\\x.log");
     EXPECT_TRUE(isFolder(temp / L"kept"));
+
+    // An empty folder that was there before belongs to the user.
+    ASSERT_TRUE(CreateDirectoryW((temp / L"one\\theirs").c_str(), nullptr));
+    createFoldersForFile(temp / L"one\\theirs\\bad<name\\x.log");
+    EXPECT_TRUE(isFolder(temp / L"one\\theirs"));
 
     // The first level below the root is never removed, even when empty.
     CurrentFolderScope inTemp(temp.path());

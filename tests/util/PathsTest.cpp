@@ -97,3 +97,28 @@ INSTANTIATE_TEST_SUITE_P(
         FolderWalkCase{L"\\\\server", L"\\\\server", {}, {}},
         FolderWalkCase{L"app.log", L"app.log", {}, {}},
         FolderWalkCase{L"", L"", {}, {}}));
+
+TEST(WorkingFolder, DriveRootKeepsItsBackslash) {
+    EXPECT_EQ(workingFolderOf(L"C:\\App\\Tool.exe"), L"C:\\App");
+    // "E:" alone would name the drive's current folder, not its root.
+    EXPECT_EQ(workingFolderOf(L"E:\\Tool.exe"), L"E:\\");
+    EXPECT_EQ(workingFolderOf(L"\\\\server\\share\\Tool.exe"), L"\\\\server\\share");
+    EXPECT_EQ(workingFolderOf(L"Tool.exe"), L"");
+    EXPECT_EQ(folderOf(L"C:\\App\\Tool.exe"), L"C:\\App\\");
+    EXPECT_EQ(folderOf(L"Tool.exe"), L"");
+}
+
+TEST(AbsolutePathFrom, RelativeNamesGoUnderTheWorkingFolder) {
+    EXPECT_EQ(absolutePathFrom(L"logs\\app.log", L"C:\\App"), L"C:\\App\\logs\\app.log");
+    EXPECT_EQ(absolutePathFrom(L"..\\app.log", L"C:\\App\\"), L"C:\\App\\..\\app.log");
+    EXPECT_EQ(absolutePathFrom(L"\\logs\\app.log", L"D:\\App"), L"D:\\logs\\app.log");
+    EXPECT_EQ(absolutePathFrom(L"C:\\logs\\app.log", L"D:\\App"), L"C:\\logs\\app.log");
+    EXPECT_EQ(absolutePathFrom(L"\\\\srv\\s\\app.log", L"D:\\App"), L"\\\\srv\\s\\app.log");
+    EXPECT_EQ(absolutePathFrom(L"app.log", L""), L"app.log");
+}
+
+TEST(SamePath, IgnoresCaseAndSeparatorForm) {
+    EXPECT_TRUE(isSamePath(L"C:\\Logs\\App.log", L"c:/logs/app.LOG"));
+    EXPECT_FALSE(isSamePath(L"C:\\logs\\app.log", L"C:\\logs\\app.log2"));
+    EXPECT_FALSE(isSamePath(L"C:\\logs\\a.log", L"C:\\logs\\b.log"));
+}

@@ -22,8 +22,9 @@ std::wstring systemFolder(UINT (WINAPI* get)(LPWSTR, UINT)) {
 }  // namespace
 
 TEST(PeImageProbe, OwnExecutableIsNative) {
-    std::wstring path;
-    ASSERT_TRUE(modulePath(path));
+    DWORD error = ERROR_SUCCESS;
+    const std::wstring path = moduleFileName(nullptr, error);
+    ASSERT_FALSE(path.empty());
     EXPECT_FALSE(isForeignArchitectureImage(path));
 }
 

@@ -1,4 +1,4 @@
-#include "launcher/CommandLine.h"
+#include "util/CommandLine.h"
 
 #include <gtest/gtest.h>
 

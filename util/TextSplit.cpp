@@ -1,4 +1,4 @@
-#include "launcher/TextSplit.h"
+#include "util/TextSplit.h"
 
 std::vector<std::wstring> splitAtSeparator(const std::wstring& text, const std::wstring& separator) {
     std::vector<std::wstring> pieces;

@@ -1,4 +1,4 @@
-#include "launcher/TextSplit.h"
+#include "util/TextSplit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,78 @@
+#include "jvm/JavaStart_win.h"
+
+#include "util/AnsiText_win.h"
+#include "util/Environment_win.h"
+#include "util/UniqueResource_win.h"
+
+#include <windows.h>
+
+namespace {
+
+std::vector<FoundFile> listMatches(const std::wstring& pattern) {
+    std::vector<FoundFile> found;
+    WIN32_FIND_DATAW data;
+    UniqueFind search(FindFirstFileW(pattern.c_str(), &data));
+    if (!search) return found;
+    do {
+        found.push_back({data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(search.get(), &data));
+    return found;
+}
+
+MemoryFigures processMemory() {
+    MEMORYSTATUSEX status = {};
+    status.dwLength = sizeof status;
+    MemoryFigures memory;
+    if (GlobalMemoryStatusEx(&status)) {
+        memory.totalPhysicalBytes = status.ullTotalPhys;
+        memory.availableVirtualBytes = status.ullAvailVirtual;
+    }
+    return memoryFiguresForProcess(memory, sizeof(void*) == 4);
+}
+
+std::wstring currentFolder() {
+    DWORD needed = GetCurrentDirectoryW(0, nullptr);
+    while (needed > 0) {
+        std::wstring folder(needed, L'\0');
+        const DWORD length = GetCurrentDirectoryW(needed, &folder[0]);
+        if (length == 0) break;
+        if (length < needed) {
+            folder.resize(length);
+            return folder;
+        }
+        needed = length;
+    }
+    return std::wstring();
+}
+
+}  // namespace
+
+JavaStartFacts gatherJavaStartFacts(const std::wstring& jvmPath, bool keepMainThreadAlive,
+                                    const std::wstring& executablePath,
+                                    const std::vector<std::wstring>& arguments) {
+    JavaStartFacts facts;
+    facts.jvmPath = jvmPath;
+    facts.keepMainThreadAlive = keepMainThreadAlive;
+    facts.executablePath = executablePath;
+    facts.workingFolder = currentFolder();
+    facts.memory = processMemory();
+    facts.arguments = arguments;
+    facts.environment = environmentValue;
+    facts.list = listMatches;
+    return facts;
+}
+
+void applyEnvironment(const JavaStartPlan& plan) {
+    for (const EnvironmentChange& change : plan.environment)
+        SetEnvironmentVariableW(change.name.c_str(), change.value.c_str());
+}
+
+JavaMainPlan javaMainPlanOf(const JavaStartPlan& plan) {
+    JavaMainPlan main;
+    main.options.reserve(plan.options.size());
+    for (const std::wstring& option : plan.options) main.options.push_back(toAnsi(option));
+    main.streams = plan.streams;
+    main.main = plan.main;
+    main.destroyAfterMain = plan.destroyAfterMain;
+    return main;
+}
