@@ -21,11 +21,26 @@
 //   LauncherHelper=yes|no   sun/launcher/LauncherHelper exists (yes); it is
 //                           reached through JVM_FindClassFromBootLoader or
 //                           FindClass. checkAndLoadMain accepts only the
-//                           dotted name of MainClass; any other name gives
-//                           null with a pending NoClassDefFoundError.
+//                           dotted name of MainClass.
+//   CheckAndLoadMain=hotspot|null
+//                           what checkAndLoadMain does with any other name,
+//                           and with MainClass when HasMain=no:
+//                           hotspot (default) as HotSpot: it writes one of
+//                             Error: Could not find or load main class <name>
+//                             Caused by: java.lang.ClassNotFoundException: <name>
+//                           or
+//                             Error: Main method not found in class <name>, please define the main method as:
+//                                public static void main(String[] args)
+//                             or a JavaFX application class must extend javafx.application.Application
+//                           (lines ended by CR LF) to System.err, or to
+//                           System.out when its first argument is false,
+//                           and calls System.exit(1) as "exit:1" does.
+//                           null: it answers null for any other name, and
+//                           the class itself whether it has main or not.
 //   CheckAndLoadMainThrows=yes|no
-//                           whether that null comes with the pending
-//                           exception (yes) or alone (no)
+//                           with CheckAndLoadMain=null: whether that null
+//                           comes with a pending NoClassDefFoundError (yes)
+//                           or alone (no)
 //   MainClass=<name>        the application's class, internal form with "/"
 //                           (com/example/App). FindClass of any other name
 //                           (dotted names too) gives null with a pending
@@ -64,6 +79,11 @@
 //   SecondaryAction=<actions>  as Main, for secondaryMain (return)
 //   SecondaryResult=<n>     what the int variant returns (0)
 //
+// THREADS, as HotSpot has them: the thread that creates the VM is attached,
+// as is one that calls AttachCurrentThread(AsDaemon). DestroyJavaVM returns
+// only when every other attached non-daemon thread has detached; it polls
+// while they run, and blocks for ever once one of them has ended attached.
+//
 // RECORD FILE: UTF-8 lines "key=value\n"; in values CR, LF and backslash are
 // written as \r \n \\ (parseRecord undoes it). Each event is appended with
 // one write, so nothing is lost when the process ends abruptly. Keys:
@@ -85,6 +105,8 @@
 //               checkAndLoadMain=<0|1>,<int>,<name>
 //               main=<thread id>  mainArgs.count=<n>  mainArgs.<i>=<text>
 //               (mainArgs=null when main got null)
+//               mainLiveLocalRefs=<local references the calling thread has
+//               made and not deleted when main is called>
 //               secondaryMain=<thread id>  secondaryArgs.count=<n>
 //               secondaryArgs.<i>=<text>
 //               fileOutputStream=<path>  fileOutputStream.append=0|1
@@ -94,7 +116,9 @@
 //               exceptionDescribe=<text>|none  exceptionClear=<text>
 //               detachCurrentThread=<thread id>  attachCurrentThread=<id>
 //               attachCurrentThreadAsDaemon=<id>
-//               destroyJavaVm=<thread id>
+//               destroyJavaVm=<thread id>  (on the call)
+//               destroyJavaVm.waitsForEver=<id of the thread that ended
+//               attached>  (before DestroyJavaVM blocks for good)
 //   misuse:     pendingExceptionAt=<JNI function called with an exception
 //               pending>; unexpected=<slot index of a JNI function the
 //               launcher has no business calling>, then exit code 98;

@@ -6,6 +6,7 @@
 #include "jvm/JniTypes.h"
 
 #include <cstring>
+#include <vector>
 
 namespace testjvm {
 
@@ -65,15 +66,43 @@ void checkVm(JavaVM* vm, const char* function) {
     if (vm != &vmState().vm) fault(std::string(function) + ": not this VM");
 }
 
+// Every thread that has attached so far; their environments live until the
+// process ends.
+SRWLOCK threadsLock = SRWLOCK_INIT;
+std::vector<ThreadEnv*> threads;
+
+// As HotSpot's DestroyJavaVM: returns once every other non-daemon thread has
+// detached. One that ended while attached never will, and neither does this.
+void waitForNonDaemonThreads() {
+    for (;;) {
+        AcquireSRWLockShared(&threadsLock);
+        std::vector<ThreadEnv*> others = threads;
+        ReleaseSRWLockShared(&threadsLock);
+        bool waiting = false;
+        for (ThreadEnv* other : others) {
+            if (other->threadId == GetCurrentThreadId() || other->daemon || !other->attached) continue;
+            // The flag again after the end: the thread may have detached just before it.
+            if (WaitForSingleObject(other->handle, 0) == WAIT_OBJECT_0 && other->attached) {
+                Record().add("destroyJavaVm.waitsForEver", static_cast<long long>(other->threadId));
+                for (;;) Sleep(INFINITE);
+            }
+            waiting = true;
+        }
+        if (!waiting) return;
+        Sleep(10);
+    }
+}
+
 jint JNICALL destroyJavaVm(JavaVM* vm) {
     checkVm(vm, "DestroyJavaVM");
     Record().add("destroyJavaVm", static_cast<long long>(GetCurrentThreadId()));
+    waitForNonDaemonThreads();
     jint result = vmState().scenario.destroyResult;
     if (result == JNI_OK) vmState().destroyed = true;
     return result;
 }
 
-jint attach(JavaVM* vm, void** env, const char* function, const char* key) {
+jint attach(JavaVM* vm, void** env, const char* function, const char* key, bool daemon) {
     checkVm(vm, function);
     Record().add(key, static_cast<long long>(GetCurrentThreadId()));
     if (env == nullptr) fault(std::string(function) + ": null result pointer");
@@ -81,16 +110,16 @@ jint attach(JavaVM* vm, void** env, const char* function, const char* key) {
         *env = nullptr;
         return JNI_ERR;
     }
-    *env = &attachCurrentThread()->env;
+    *env = &attachCurrentThread(daemon)->env;
     return JNI_OK;
 }
 
 jint JNICALL attachCurrentThreadToVm(JavaVM* vm, void** env, void*) {
-    return attach(vm, env, "AttachCurrentThread", "attachCurrentThread");
+    return attach(vm, env, "AttachCurrentThread", "attachCurrentThread", false);
 }
 
 jint JNICALL attachCurrentThreadAsDaemon(JavaVM* vm, void** env, void*) {
-    return attach(vm, env, "AttachCurrentThreadAsDaemon", "attachCurrentThreadAsDaemon");
+    return attach(vm, env, "AttachCurrentThreadAsDaemon", "attachCurrentThreadAsDaemon", true);
 }
 
 jint JNICALL detachCurrentThread(JavaVM* vm) {
@@ -172,7 +201,7 @@ jint createJavaVm(JavaVM** vm, void** env, void* arguments) {
     defineClasses(state);
     state.created = true;
     *vm = &state.vm;
-    *env = &attachCurrentThread()->env;
+    *env = &attachCurrentThread(false)->env;
     return JNI_OK;
 }
 
@@ -227,16 +256,23 @@ ThreadEnv* currentThreadEnv() {
     return thread != nullptr && thread->attached ? thread : nullptr;
 }
 
-ThreadEnv* attachCurrentThread() {
+ThreadEnv* attachCurrentThread(bool daemon) {
     auto* thread = static_cast<ThreadEnv*>(TlsGetValue(threadSlot));
     if (thread == nullptr) {
         thread = new ThreadEnv{};
         thread->env.functions = nativeInterface();
         thread->threadId = GetCurrentThreadId();
+        thread->handle = OpenThread(SYNCHRONIZE, FALSE, thread->threadId);
         TlsSetValue(threadSlot, thread);
+        AcquireSRWLockExclusive(&threadsLock);
+        threads.push_back(thread);
+        ReleaseSRWLockExclusive(&threadsLock);
     }
-    thread->attached = true;
-    thread->pending = nullptr;
+    if (!thread->attached) {
+        thread->daemon = daemon;
+        thread->pending = nullptr;
+        thread->attached = true;
+    }
     return thread;
 }
 

@@ -163,6 +163,41 @@ void runActions(ThreadEnv* thread, const std::vector<std::wstring>& actions) {
     }
 }
 
+// HotSpot's LauncherHelper tells the user on System.err (System.out when
+// toStderr is false) and calls System.exit(1) for a class it cannot load or
+// one without main; other runtimes may answer null instead.
+Object* checkAndLoadMain(ThreadEnv* thread, bool toStderr, const Object* name) {
+    const Scenario& scenario = vmState().scenario;
+    const ClassInfo* application = findClassNamed(scenario.mainClass);
+    bool found = name != nullptr && application != nullptr && toUtf8(name->text) == dotted(scenario.mainClass);
+    if (scenario.checkAndLoadMain == Scenario::CheckAndLoadMain::null) {
+        if (found) return classObject(application);
+        if (scenario.checkAndLoadMainThrows) {
+            raise(thread, "java.lang.NoClassDefFoundError", name == nullptr ? L"" : name->text);
+        }
+        return nullptr;
+    }
+    if (name == nullptr) {
+        raise(thread, "java.lang.NullPointerException", L"");
+        return nullptr;
+    }
+    std::wstring message;
+    if (!found) {
+        message = L"Error: Could not find or load main class " + name->text +
+                  L"\r\nCaused by: java.lang.ClassNotFoundException: " + name->text + L"\r\n";
+    } else if (!scenario.hasMain) {
+        message = L"Error: Main method not found in class " + name->text +
+                  L", please define the main method as:\r\n   public static void main(String[] args)\r\n"
+                  L"or a JavaFX application class must extend javafx.application.Application\r\n";
+    } else {
+        return classObject(application);
+    }
+    VmState& state = vmState();
+    writeToStream(toStderr ? state.errTarget : state.outTarget, toStderr ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE,
+                  toUtf8(message));
+    systemExit(1);
+}
+
 }  // namespace
 
 void defineClasses(VmState& state) {
@@ -204,7 +239,10 @@ Object* classObject(const ClassInfo* type) {
 }
 
 Ref* newRef(Object* object) {
-    return object == nullptr ? nullptr : new Ref{Ref::liveMagic, object};
+    if (object == nullptr) return nullptr;
+    ThreadEnv* owner = currentThreadEnv();
+    if (owner != nullptr) ++owner->liveLocalRefs;
+    return new Ref{Ref::liveMagic, object, owner};
 }
 
 bool isMethod(const void* candidate) {
@@ -248,18 +286,14 @@ Value invokeMethod(ThreadEnv* thread, const MethodInfo& method, Object* receiver
         const Object* name = arguments[2].object;
         Record().add("checkAndLoadMain", std::to_string(arguments[0].number) + "," +
                                              std::to_string(arguments[1].number) + "," + recordText(name));
-        const ClassInfo* application = findClassNamed(state.scenario.mainClass);
-        if (name != nullptr && application != nullptr && toUtf8(name->text) == dotted(state.scenario.mainClass)) {
-            result.object = classObject(application);
-        } else if (state.scenario.checkAndLoadMainThrows) {
-            raise(thread, "java.lang.NoClassDefFoundError", name == nullptr ? L"" : name->text);
-        }
+        result.object = checkAndLoadMain(thread, arguments[0].number != 0, name);
         break;
     }
     case MethodId::main: {
         {
             Record record;
             record.add("main", static_cast<long long>(GetCurrentThreadId()));
+            record.add("mainLiveLocalRefs", thread->liveLocalRefs);
             recordArguments(record, "mainArgs", arguments[0].object);
         }
         runActions(thread, state.scenario.mainActions);

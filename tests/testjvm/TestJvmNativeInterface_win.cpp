@@ -197,7 +197,9 @@ void JNICALL deleteLocalRef(JNIEnv* env, jobject object) {
     enter(env, "DeleteLocalRef", true);
     if (object == nullptr) return;
     deref(object, "DeleteLocalRef");
-    reinterpret_cast<Ref*>(object)->magic = deletedMagic;
+    auto* ref = reinterpret_cast<Ref*>(object);
+    ref->magic = deletedMagic;
+    if (ref->owner != nullptr) --ref->owner->liveLocalRefs;
 }
 
 jclass JNICALL getObjectClass(JNIEnv* env, jobject object) {

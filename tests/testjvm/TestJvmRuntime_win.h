@@ -6,6 +6,7 @@
 #include <jni.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -52,6 +53,9 @@ struct Scenario {
     jint createResult = JNI_OK;
     jint defaultStackSize = 0;
     bool launcherHelper = true;
+    // hotspot: LauncherHelper.checkAndLoadMain ends the process for a class it
+    // cannot use; null: it answers null, as other runtimes may.
+    enum class CheckAndLoadMain { hotspot, null } checkAndLoadMain = CheckAndLoadMain::hotspot;
     bool checkAndLoadMainThrows = true;
     std::string mainClass = "com/example/App";
     bool hasMain = true;
@@ -116,10 +120,13 @@ struct Object {
     Object* target = nullptr;     // print stream: the stream it writes to
 };
 
+struct ThreadEnv;
+
 struct Ref {
     static constexpr std::uint32_t liveMagic = 0x4A524546;  // "JREF"
     std::uint32_t magic = liveMagic;
     Object* object;
+    ThreadEnv* owner;  // the thread that holds it
 };
 
 enum class MethodId {
@@ -154,8 +161,12 @@ struct MethodInfo {
 struct ThreadEnv {
     JNIEnv env;
     DWORD threadId;
+    HANDLE handle;  // signalled when the thread has ended
     Object* pending = nullptr;
-    bool attached = true;
+    // Read by DestroyJavaVM on another thread.
+    std::atomic<bool> attached{false};
+    bool daemon = false;
+    long long liveLocalRefs = 0;  // created on this thread and not deleted
 };
 
 struct VmState {
@@ -178,8 +189,9 @@ const JNIInvokeInterface_* invokeInterface();
 
 // The calling thread's environment; null when it is not attached.
 ThreadEnv* currentThreadEnv();
-// Attaches the calling thread (again, after it was detached) and returns its environment.
-ThreadEnv* attachCurrentThread();
+// Attaches the calling thread (again, after it was detached) and returns its
+// environment; a thread already attached stays as it is.
+ThreadEnv* attachCurrentThread(bool daemon);
 
 // ---------------------------------------------------------------- Java side
 
@@ -191,7 +203,7 @@ const ClassInfo* findClassNamed(const std::string& name);
 const ClassInfo* arrayClass(const ClassInfo* elementType);
 // The class object standing for type.
 Object* classObject(const ClassInfo* type);
-// A new local reference to object; null for null.
+// A new local reference to object, held by the calling thread; null for null.
 Ref* newRef(Object* object);
 
 // Whether candidate is one of the method ids this VM hands out.

@@ -119,6 +119,9 @@ Scenario readScenario() {
     scenario.createResult = file.number(L"CreateResult", JNI_OK);
     scenario.defaultStackSize = file.number(L"DefaultStackSize", 0);
     scenario.launcherHelper = file.flag(L"LauncherHelper", true);
+    if (_wcsicmp(file.text(L"CheckAndLoadMain", L"hotspot").c_str(), L"null") == 0) {
+        scenario.checkAndLoadMain = Scenario::CheckAndLoadMain::null;
+    }
     scenario.checkAndLoadMainThrows = file.flag(L"CheckAndLoadMainThrows", true);
     if (file.has(L"MainClass")) scenario.mainClass = toUtf8(file.text(L"MainClass", L""));
     scenario.hasMain = file.flag(L"HasMain", true);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -245,6 +246,8 @@ DWORD WINAPI createOnThisThread(void* parameter) {
                                {const_cast<char*>("exit"), nullptr}};
     JavaVMInitArgs args{JNI_VERSION_1_2, 4, options, JNI_FALSE};
     call->result = call->create(&call->vm, reinterpret_cast<void**>(&call->env), &args);
+    // Else DestroyJavaVM would wait for this thread for ever.
+    if (call->result == JNI_OK) call->vm->DetachCurrentThread();
     return 0;
 }
 
@@ -274,6 +277,87 @@ TEST_F(TestJvm, RecordsTheCreationOnTheCallingThread) {
 
     EXPECT_EQ(call.vm->DestroyJavaVM(), JNI_OK);
     EXPECT_EQ(recordValue(record(), "destroyJavaVm"), std::to_string(GetCurrentThreadId()));
+}
+
+// Creates the VM on a thread of its own, which then leaves it after a while
+// or ends still attached.
+struct Creator {
+    CreateJavaVm create;
+    bool detach;
+    HANDLE created = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    JavaVM* vm = nullptr;
+    std::atomic<bool> leaving{false};
+};
+
+DWORD WINAPI createThenLeave(void* parameter) {
+    auto* creator = static_cast<Creator*>(parameter);
+    JavaVMInitArgs args{JNI_VERSION_1_2, 0, nullptr, JNI_FALSE};
+    void* env = nullptr;
+    creator->create(&creator->vm, &env, &args);
+    SetEvent(creator->created);
+    if (creator->detach) {
+        Sleep(300);
+        creator->leaving = true;
+        creator->vm->DetachCurrentThread();
+    }
+    return 0;
+}
+
+DWORD WINAPI attachAsDaemonAndEnd(void* vm) {
+    void* env = nullptr;
+    static_cast<JavaVM*>(vm)->AttachCurrentThreadAsDaemon(&env, nullptr);
+    return 0;
+}
+
+DWORD WINAPI attachThenDestroy(void* vm) {
+    void* env = nullptr;
+    static_cast<JavaVM*>(vm)->AttachCurrentThread(&env, nullptr);
+    static_cast<JavaVM*>(vm)->DestroyJavaVM();
+    return 0;
+}
+
+// Calls DestroyJavaVM on a thread of its own, itself attached; true when the
+// call returned within ms.
+bool destroyReturnsWithin(JavaVM* vm, DWORD ms) {
+    HANDLE thread = CreateThread(nullptr, 0, attachThenDestroy, vm, 0, nullptr);
+    if (thread == nullptr) return false;
+    bool returned = WaitForSingleObject(thread, ms) == WAIT_OBJECT_0;
+    // A thread blocked in the DLL must not outlive it: it is unloaded after the test.
+    if (!returned) TerminateThread(thread, 0);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    return returned;
+}
+
+TEST_F(TestJvm, DestroyJavaVmWaitsForTheOtherNonDaemonThreadsToDetach) {
+    Creator creator{entry<CreateJavaVm>(load(), "JNI_CreateJavaVM"), true};
+    HANDLE creatorThread = CreateThread(nullptr, 0, createThenLeave, &creator, 0, nullptr);
+    ASSERT_NE(creatorThread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(creator.created, 5000), WAIT_OBJECT_0);
+    ASSERT_NE(creator.vm, nullptr);
+    // A daemon that ended attached does not hold it up, nor does the calling thread.
+    HANDLE daemon = CreateThread(nullptr, 0, attachAsDaemonAndEnd, creator.vm, 0, nullptr);
+    ASSERT_NE(daemon, nullptr);
+    WaitForSingleObject(daemon, INFINITE);
+
+    EXPECT_TRUE(destroyReturnsWithin(creator.vm, 5000))
+        << "waits for ever for thread " << recordValue(record(), "destroyJavaVm.waitsForEver").value_or("?");
+    EXPECT_TRUE(creator.leaving);
+    WaitForSingleObject(creatorThread, INFINITE);
+    for (HANDLE handle : {creatorThread, daemon, creator.created}) CloseHandle(handle);
+}
+
+TEST_F(TestJvm, DestroyJavaVmBlocksForEverOnAThreadThatEndedAttached) {
+    Creator creator{entry<CreateJavaVm>(load(), "JNI_CreateJavaVM"), false};
+    DWORD creatorId = 0;
+    HANDLE creatorThread = CreateThread(nullptr, 0, createThenLeave, &creator, 0, &creatorId);
+    ASSERT_NE(creatorThread, nullptr);
+    WaitForSingleObject(creatorThread, INFINITE);
+    ASSERT_NE(creator.vm, nullptr);
+
+    EXPECT_FALSE(destroyReturnsWithin(creator.vm, 1000));
+    EXPECT_EQ(recordValue(record(), "destroyJavaVm.waitsForEver"), std::to_string(creatorId));
+    for (HANDLE handle : {creatorThread, creator.created}) CloseHandle(handle);
 }
 
 TEST_F(TestJvm, FailsCreationWithTheScenarioResultAndCreatesOneVmOnly) {
@@ -321,6 +405,33 @@ TEST_F(TestJvm, CallsMainThroughLauncherHelperWithEveryCharacter) {
     EXPECT_EQ(recordValue(entries, "mainArgs.2"), "\xF0\x9F\x98\x80");
     EXPECT_EQ(recordValue(entries, "mainArgs.3"), "");
     EXPECT_FALSE(recordValue(entries, "pendingExceptionAt"));
+}
+
+DWORD WINAPI attachAndFindAClass(void* vm) {
+    JNIEnv* env = nullptr;
+    static_cast<JavaVM*>(vm)->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr);
+    env->FindClass("java/lang/Object");
+    static_cast<JavaVM*>(vm)->DetachCurrentThread();
+    return 0;
+}
+
+TEST_F(TestJvm, CountsTheLocalReferencesTheCallerHoldsWhenMainIsCalled) {
+    JNIEnv* env = createVm();
+    jclass app = env->FindClass("com/example/App");
+    jmethodID main = env->GetStaticMethodID(app, "main", "([Ljava/lang/String;)V");
+    jobjectArray arguments = env->NewObjectArray(0, env->FindClass("java/lang/String"), nullptr);
+    for (int i = 0; i < 5; ++i) env->DeleteLocalRef(env->FindClass("java/lang/Object"));
+    jclass kept = env->FindClass("java/lang/Object");
+    // Another thread's references are its own.
+    HANDLE other = CreateThread(nullptr, 0, attachAndFindAClass, vm, 0, nullptr);
+    ASSERT_NE(other, nullptr);
+    WaitForSingleObject(other, INFINITE);
+    CloseHandle(other);
+
+    env->CallStaticVoidMethod(app, main, arguments);
+    env->DeleteLocalRef(kept);
+    env->CallStaticVoidMethod(app, main, arguments);
+    EXPECT_EQ(recordValues(record(), "mainLiveLocalRefs"), (std::vector<std::string>{"4", "3"}));
 }
 
 TEST_F(TestJvm, FindsOnlyTheScenarioClassesAndMethods) {
@@ -421,6 +532,52 @@ TEST_F(TestJvm, UnopenableFileGivesFileNotFoundExceptionNamingIt) {
     ASSERT_TRUE(described);
     EXPECT_EQ(described->rfind("java.io.FileNotFoundException: " + utf8(path) + " (", 0), 0u) << *described;
     EXPECT_TRUE(recordValue(record(), "fileOutputStream.error"));
+}
+
+// As the launcher asks LauncherHelper for the main class.
+jclass checkAndLoadMain(JNIEnv* env, FindClassFromBootLoader bootLoader, const std::wstring& name,
+                        jboolean toStderr = JNI_TRUE) {
+    jclass helper = bootLoader(env, "sun/launcher/LauncherHelper");
+    jmethodID check = env->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
+    return static_cast<jclass>(env->CallStaticObjectMethod(helper, check, toStderr, 1, javaString(env, name)));
+}
+
+TEST_F(TestJvm, CheckAndLoadMainEndsTheProcessForAClassItCannotUse) {
+    struct Case {
+        const wchar_t* scenario;
+        const char* setter;
+        jboolean toStderr;
+        std::string text;
+    };
+    const Case cases[] = {
+        {L"MainClass=com/example/Other\r\n", "setErr", JNI_TRUE,
+         "Error: Could not find or load main class com.example.App\r\n"
+         "Caused by: java.lang.ClassNotFoundException: com.example.App\r\n"},
+        {L"HasMain=no\r\n", "setOut", JNI_FALSE,
+         "Error: Main method not found in class com.example.App, please define the main method as:\r\n"
+         "   public static void main(String[] args)\r\n"
+         "or a JavaFX application class must extend javafx.application.Application\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.setter);
+        writeScenario(c.scenario);
+        std::wstring stream = folder + (c.toStderr ? L"err.log" : L"out.log");
+        EXPECT_EXIT(
+            {
+                JNIEnv* env = createVm();
+                redirect(env, c.setter, stream, false);
+                checkAndLoadMain(env, bootLoader, L"com.example.App", c.toStderr);
+            },
+            ::testing::ExitedWithCode(1), "exit hook 1");
+        EXPECT_EQ(readFile(stream), c.text);
+    }
+    // Other runtimes answer null, with or without an exception.
+    writeScenario(L"CheckAndLoadMain=null\r\nHasMain=no\r\n");
+    JNIEnv* env = createVm();
+    EXPECT_NE(checkAndLoadMain(env, bootLoader, L"com.example.App"), nullptr);
+    EXPECT_EQ(checkAndLoadMain(env, bootLoader, L"com/example/App"), nullptr);
+    EXPECT_TRUE(env->ExceptionCheck());
+    env->ExceptionClear();
 }
 
 TEST_F(TestJvm, ReportsAnUnexpectedJniFunction) {
