@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing the launcher needs on Debian 12: Wine for
 # 32- and 64-bit programs, the mingw-w64 cross compilers, CMake and Ninja,
-# GoogleTest, clang with its sanitizer and fuzzer runtimes, and a JDK.
+# GoogleTest, clang with its sanitizer and fuzzer runtimes, a JDK, and what
+# building the real test VM for Windows needs (make, patch, zlib for Linux and
+# for mingw-w64).
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 sudo=
@@ -15,4 +17,5 @@ $sudo apt-get install -y -q --no-install-recommends \
     wine wine32:i386 wine64 \
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
     cmake ninja-build googletest g++ clang libclang-rt-14-dev \
-    openjdk-17-jdk-headless xvfb xauth
+    openjdk-17-jdk-headless xvfb xauth \
+    make patch zlib1g-dev libz-mingw-w64-dev

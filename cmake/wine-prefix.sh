@@ -20,6 +20,12 @@ if [ ! -f "$prefix/.ready" ]; then
   # The null graphics driver: windows and message boxes exist and can be
   # driven from another process, without an X display.
   wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f </dev/null >/dev/null 2>&1
+  # A crash ends the process with its exception code instead of starting a
+  # debugger that can hang and keep the tests' pipes open.
+  for view in 32 64; do
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d false /f \
+      /reg:$view </dev/null >/dev/null 2>&1
+  done
   wineserver -w
   touch "$prefix/.ready"
 fi

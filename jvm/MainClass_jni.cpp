@@ -112,6 +112,35 @@ jclass loadThroughLauncherHelper(JNIEnv* env, const MainClassPlan& plan,
                                                            static_cast<jint>(1), name.get()));
 }
 
+// Hands an exception that escaped main to the thread's uncaught-exception
+// handler, as a Java thread's end does: the application's own handler, or
+// the thread group's, which prints it to System.err. False when the runtime
+// offers no such handler; nothing is pending afterwards.
+bool handOverUncaughtException(JNIEnv* env, jthrowable exception) {
+    LocalRef threadClass(env, env->FindClass("java/lang/Thread"));
+    jmethodID currentThread = threadClass.get() ? env->GetStaticMethodID(threadClass.as<jclass>(), "currentThread",
+                                                                         "()Ljava/lang/Thread;")
+                                                : nullptr;
+    LocalRef thread(env, currentThread ? env->CallStaticObjectMethod(threadClass.as<jclass>(), currentThread)
+                                       : nullptr);
+    jmethodID getHandler = thread.get() ? env->GetMethodID(threadClass.as<jclass>(), "getUncaughtExceptionHandler",
+                                                           "()Ljava/lang/Thread$UncaughtExceptionHandler;")
+                                        : nullptr;
+    LocalRef handler(env, getHandler ? env->CallObjectMethod(thread.get(), getHandler) : nullptr);
+    LocalRef handlerClass(env, handler.get() ? env->FindClass("java/lang/Thread$UncaughtExceptionHandler") : nullptr);
+    jmethodID uncaught = handlerClass.get() ? env->GetMethodID(handlerClass.as<jclass>(), "uncaughtException",
+                                                               "(Ljava/lang/Thread;Ljava/lang/Throwable;)V")
+                                            : nullptr;
+    if (uncaught == nullptr) {
+        if (env->ExceptionCheck()) env->ExceptionClear();
+        return false;
+    }
+    env->CallVoidMethod(handler.get(), uncaught, thread.get(), exception);
+    // What the handler itself throws is dropped, as at a thread's end.
+    if (env->ExceptionCheck()) env->ExceptionClear();
+    return true;
+}
+
 }  // namespace
 
 bool runMainClass(JNIEnv* env, const MainClassPlan& plan,
@@ -147,16 +176,20 @@ bool runMainClass(JNIEnv* env, const MainClassPlan& plan,
 
     if (jthrowable exception = env->ExceptionOccurred()) {
         host.closeSplash();
-        if (plan.failureCheck && host.showUncaughtException(exception, env)) {
-            env->ExceptionClear();
+        const bool stop = plan.failureCheck && host.showUncaughtException(exception, env);
+        env->ExceptionClear();
+        if (stop) {
             LocalRef system(env, env->FindClass("java/lang/System"));
             jmethodID exitMethod =
                 system.get() ? env->GetStaticMethodID(system.as<jclass>(), "exit", "(I)V") : nullptr;
             if (exitMethod != nullptr) env->CallStaticVoidMethod(system.as<jclass>(), exitMethod, -1);
             if (env->ExceptionCheck()) env->ExceptionDescribe();
+        } else if (!handOverUncaughtException(env, exception)) {
+            // Not every runtime reports an exception still pending when the
+            // thread leaves: its trace must not be lost.
+            env->Throw(exception);
+            env->ExceptionDescribe();
         }
-        // Otherwise the exception stays pending: the VM prints it when the
-        // thread leaves.
         env->DeleteLocalRef(exception);
     }
     return true;

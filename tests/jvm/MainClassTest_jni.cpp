@@ -49,8 +49,8 @@ MainRun runOnJavaThread(const MainClassPlan& plan, bool throughLauncherHelper, R
     realjvm::onJavaThread([&](JNIEnv* env) {
         run.result = runMainClass(env, plan, throughLauncherHelper ? realjvm::findClassFromBootLoader() : nullptr,
                                   host);
-        // An exception main left is the VM's to print when the thread leaves.
-        if (env->ExceptionCheck()) env->ExceptionClear();
+        // An exception main left has been handed on: nothing stays pending.
+        EXPECT_FALSE(env->ExceptionCheck());
     });
     realjvm::onJavaThread([&](JNIEnv* env) {
         jclass recorder = env->FindClass("testapp/Recorder");
@@ -232,6 +232,29 @@ private:
     JNINativeInterface_ table_;
     JNIEnv env_;
 };
+
+TEST(MainClass, ExceptionFromMainGoesToTheApplicationsUncaughtExceptionHandler) {
+    RecordingHost host;
+    MainRun run = runOnJavaThread(plan(L"testapp/Recorder", {L"throwToHandler"}), false, host);
+    EXPECT_TRUE(run.result);
+    std::string handled;
+    realjvm::onJavaThread([&](JNIEnv* env) {
+        jclass recorder = env->FindClass("testapp/Recorder");
+        auto text = static_cast<jstring>(
+            env->GetStaticObjectField(recorder, env->GetStaticFieldID(recorder, "handled", "Ljava/lang/String;")));
+        ASSERT_NE(text, nullptr);
+        const char* utf = env->GetStringUTFChars(text, nullptr);
+        handled = utf;
+        env->ReleaseStringUTFChars(text, utf);
+        // Later tests' exceptions go to the thread group again.
+        jclass thread = env->FindClass("java/lang/Thread");
+        env->CallStaticVoidMethod(thread,
+                                  env->GetStaticMethodID(thread, "setDefaultUncaughtExceptionHandler",
+                                                         "(Ljava/lang/Thread$UncaughtExceptionHandler;)V"),
+                                  nullptr);
+    });
+    EXPECT_EQ(handled, "for the handler");
+}
 
 TEST(JavaStrings, ConversionsLeaveOnlyTheirResult) {
     realjvm::onJavaThread([](JNIEnv* real) {

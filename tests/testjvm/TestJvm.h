@@ -114,6 +114,7 @@
 //               setOut=<path>|memory|null  setOut.append=0|1  (setErr alike)
 //               systemExit=<n>  exitHook=<n> (when the hook is called)
 //               exceptionDescribe=<text>|none  exceptionClear=<text>
+//               throw=<text>  (Throw of an exception object)
 //               detachCurrentThread=<thread id>  attachCurrentThread=<id>
 //               attachCurrentThreadAsDaemon=<id>
 //               destroyJavaVm=<thread id>  (on the call)
@@ -129,7 +130,7 @@
 // (no thread prefix) to System.err: the redirection file when set, else the
 // process's standard error handle.
 //
-// JNI functions answered: GetVersion, FindClass, ExceptionOccurred/Describe/
+// JNI functions answered: GetVersion, FindClass, Throw, ExceptionOccurred/Describe/
 // Clear/Check, DeleteLocalRef, GetObjectClass, Get(Static)MethodID,
 // NewObject(V/A), Call{Object,Void}Method(V/A), CallStatic{Object,Void,Int}
 // Method(V/A), GetStringLength, GetStringUTFLength/Chars, ReleaseStringUTFChars,

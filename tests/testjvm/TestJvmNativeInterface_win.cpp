@@ -167,6 +167,14 @@ jclass JNICALL findClass(JNIEnv* env, const char* name) {
     return toHandle<jclass>(classObject(type));
 }
 
+jint JNICALL throwException(JNIEnv* env, jthrowable exception) {
+    ThreadEnv* thread = enter(env, "Throw", false);
+    Object* object = derefKind(exception, Kind::throwable, "Throw");
+    Record().add("throw", object->text);
+    thread->pending = object;
+    return JNI_OK;
+}
+
 jthrowable JNICALL exceptionOccurred(JNIEnv* env) {
     return toHandle<jthrowable>(enter(env, "ExceptionOccurred", true)->pending);
 }
@@ -414,6 +422,7 @@ JNINativeInterface_ buildNativeInterface() {
     table.reserved0 = table.reserved1 = table.reserved2 = table.reserved3 = nullptr;
     table.GetVersion = getVersion;
     table.FindClass = findClass;
+    table.Throw = throwException;
     table.ExceptionOccurred = exceptionOccurred;
     table.ExceptionDescribe = exceptionDescribe;
     table.ExceptionClear = exceptionClear;

@@ -5,6 +5,8 @@ public final class Recorder {
     /** The arguments of the last call of main, or null before any. */
     public static String[] lastArgs;
     public static int calls;
+    /** The message of the last exception the default uncaught-exception handler got. */
+    public static String handled;
 
     private Recorder() {
     }
@@ -12,6 +14,14 @@ public final class Recorder {
     public static void main(String[] args) {
         calls++;
         lastArgs = args;
+        if (args.length > 0 && args[0].equals("throwToHandler")) {
+            Thread.setDefaultUncaughtExceptionHandler(new Thread.UncaughtExceptionHandler() {
+                public void uncaughtException(Thread thread, Throwable e) {
+                    handled = e.getMessage();
+                }
+            });
+            throw new IllegalStateException("for the handler");
+        }
         if (args.length > 0 && args[0].equals("throw")) {
             throw new IllegalStateException("Fehler beim Start: \u00e4\u00f6\u00fc");
         }

@@ -1,0 +1,170 @@
+// The launcher on a real Java VM (Avian, built for Windows with this build's
+// compilers; see tests/realjvm): real bytecode from real jars, real threads,
+// System.exit, exceptions and redirected streams, for what the stand-in
+// runtime can only pretend. The VM lies beside the executable as its jre\.
+#include "support/AppFolder_win.h"
+#include "support/LauncherProcess_win.h"
+#include "support/RuntimeFolder_win.h"
+#include "util/UniqueResource_win.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const DWORD kLauncherFailed = 0xFFFFFFFF;
+
+std::wstring testBinFolder() {
+    wchar_t path[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    std::wstring program(path, length);
+    return program.substr(0, program.rfind(L'\\'));
+}
+
+std::string readFile(const std::wstring& path) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (file && ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    return bytes;
+}
+
+bool writeFile(const std::wstring& path, const std::string& bytes) {
+    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                nullptr));
+    DWORD written = 0;
+    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// The UTF-16 units of text as RealApp prints them: hex, each followed by a space.
+std::string units(const std::wstring& text) {
+    std::string out;
+    char unit[8];
+    for (wchar_t c : text) {
+        std::snprintf(unit, sizeof unit, "%x ", static_cast<unsigned>(c));
+        out += unit;
+    }
+    return out;
+}
+
+// An application folder with the launcher, the real VM as jre\ beside it, and
+// lib\realapp.jar (the main class) and lib\realhelper.jar (a class it uses).
+class RealJava : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(app.valid()) << toUtf8(app.error());
+        const std::wstring bin = testBinFolder();
+        const std::wstring jre = app.appPath() + L"\\jre";
+        ASSERT_TRUE(createFolderTree(jre + L"\\bin\\server") && createFolderTree(app.appPath() + L"\\lib"));
+        ASSERT_TRUE(CopyFileW((bin + L"\\realjvm.dll").c_str(), (jre + L"\\bin\\server\\jvm.dll").c_str(), FALSE))
+            << "the real VM was not built";
+        ASSERT_TRUE(writeFile(jre + L"\\bin\\java.dll", ""));
+        for (const wchar_t* jar : {L"realapp.jar", L"realhelper.jar"}) {
+            ASSERT_TRUE(CopyFileW((bin + L"\\realjava\\" + jar).c_str(),
+                                  (app.appPath() + L"\\lib\\" + jar).c_str(), FALSE))
+                << "the test jars were not built";
+        }
+    }
+
+    // The configuration: the main class, \lib\*.jar, then application keys.
+    bool configure(const std::wstring& applicationKeys, const std::wstring& mainClass = L"realapp.RealApp") {
+        return app.writeIni(L"[Java Runtime Environment]\nMain Class=" + mainClass +
+                            L"\n[Class Path]\nClass Path=\\lib\\*.jar\n[Application]\n" + applicationKeys);
+    }
+
+    RunResult start(const std::wstring& arguments) {
+        RunOptions options;
+        options.arguments = arguments;
+        options.appData = app.appDataPath();
+        options.timeoutMs = 60000;
+        return runProgram(app.exePath(), options);
+    }
+
+    std::string file(const wchar_t* name) const { return readFile(app.appPath() + L"\\" + name); }
+
+    AppFolder app;
+};
+
+}  // namespace
+
+TEST_F(RealJava, JarsOfTheClassPathRunAndArgumentsArriveIntact) {
+    ASSERT_TRUE(configure(L"Output File=out.log\n"));
+    // Cyrillic, CJK and a character beyond the BMP: none fits the ANSI code page.
+    const std::wstring outside = L"\u0416\u0443\u043a \u4e2d\u6587 \U0001F600";
+    RunResult run = start(L"args \"zwei W\u00f6rter\" \"" + outside + L"\"");
+    EXPECT_FALSE(run.timedOut) << describeRun(run);
+    EXPECT_TRUE(run.dialogs.empty()) << describeRun(run);
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    EXPECT_EQ(file(L"out.log"), "count 3\r\narg 0: " + units(L"args") + "\r\narg 1: " + units(L"zwei W\u00f6rter") +
+                                    "\r\narg 2: " + units(outside) + "\r\n");
+}
+
+TEST_F(RealJava, ExitCodeIsSystemExitsOrZeroWhenMainReturns) {
+    ASSERT_TRUE(configure(L"Output File=out.log\n"));
+    RunResult run = start(L"exit 42");
+    EXPECT_FALSE(run.timedOut) << describeRun(run);
+    EXPECT_EQ(run.exitCode, 42u) << describeRun(run);
+    EXPECT_TRUE(contains(file(L"out.log"), "exiting with 42")) << file(L"out.log");
+
+    run = start(L"args");
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+}
+
+TEST_F(RealJava, ExceptionFromMainLandsInTheErrorFile) {
+    ASSERT_TRUE(configure(L"Failure Check=no\nOutput File=out.log\nError File=logs\\err.log\n"));
+    RunResult run = start(L"throw");
+    EXPECT_FALSE(run.timedOut) << describeRun(run);
+    EXPECT_TRUE(run.dialogs.empty()) << describeRun(run);
+    // main ended and the thread left the VM: the launcher's own work succeeded.
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    EXPECT_TRUE(contains(file(L"out.log"), "about to throw")) << file(L"out.log");
+    const std::string error = file(L"logs\\err.log");
+    EXPECT_TRUE(contains(error, "IllegalStateException")) << error;
+    EXPECT_TRUE(contains(error, "thrown by RealApp")) << error;
+}
+
+TEST_F(RealJava, OutputAndErrorFilesAppendOrStartAfresh) {
+    ASSERT_TRUE(writeFile(app.appPath() + L"\\out.log", "earlier\r\n"));
+    ASSERT_TRUE(writeFile(app.appPath() + L"\\err.log", "earlier\r\n"));
+    ASSERT_TRUE(configure(L"Output File=out.log\nOutput Append=yes\nError File=err.log\n"));
+    RunResult run = start(L"print");
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    EXPECT_EQ(file(L"out.log"), "earlier\r\nout line\r\n");
+    EXPECT_EQ(file(L"err.log"), "err line\r\n");
+
+    // Both streams into one file: neither overwrites the other.
+    ASSERT_TRUE(configure(L"Output File=both.log\nError File=both.log\n"));
+    run = start(L"print");
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    EXPECT_EQ(file(L"both.log"), "out line\r\nerr line\r\n");
+}
+
+TEST_F(RealJava, NonDaemonThreadKeepsTheProcessUntilItEnds) {
+    ASSERT_TRUE(configure(L"Output File=out.log\n"));
+    const ULONGLONG started = GetTickCount64();
+    RunResult run = start(L"thread");
+    const ULONGLONG took = GetTickCount64() - started;
+    EXPECT_FALSE(run.timedOut) << describeRun(run);
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    EXPECT_EQ(file(L"out.log"), "main returns\r\nlate line\r\n");
+    EXPECT_GE(took, 1500u);
+}
+
+TEST_F(RealJava, ClassWithoutMainEndsTheStartInsteadOfHanging) {
+    ASSERT_TRUE(configure(L"", L"realapp.NoMain"));
+    RunResult run = start(L"");
+    EXPECT_FALSE(run.timedOut) << describeRun(run);
+    ASSERT_EQ(run.dialogs.size(), 1u) << describeRun(run);
+    EXPECT_EQ(run.dialogs[0].text, L"Keine Main class in der angegebenen Klasse gefunden.\n");
+    EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
+}

@@ -1,0 +1,46 @@
+package realapp;
+
+import realhelper.Texts;
+
+/**
+ * The application of the end-to-end tests on a real VM. The first argument
+ * says what to do; what it does goes to System.out and System.err.
+ */
+public final class RealApp {
+    private RealApp() {
+    }
+
+    public static void main(String[] args) throws Exception {
+        String action = args.length > 0 ? args[0] : "args";
+        if (action.equals("args")) {
+            // Each argument as UTF-16 units, through a class of the other jar.
+            System.out.println("count " + args.length);
+            for (int i = 0; i < args.length; i++) {
+                System.out.println("arg " + i + ": " + Texts.units(args[i]));
+            }
+        } else if (action.equals("exit")) {
+            System.out.println("exiting with " + args[1]);
+            System.exit(Integer.parseInt(args[1]));
+        } else if (action.equals("throw")) {
+            System.out.println("about to throw");
+            throw new IllegalStateException("thrown by RealApp");
+        } else if (action.equals("print")) {
+            System.out.println("out line");
+            System.err.println("err line");
+        } else if (action.equals("thread")) {
+            // A non-daemon thread outlives main: the process must wait for it.
+            Thread late = new Thread(new Runnable() {
+                public void run() {
+                    try {
+                        Thread.sleep(1500);
+                    } catch (InterruptedException e) {
+                        return;
+                    }
+                    System.out.println("late line");
+                }
+            });
+            late.start();
+            System.out.println("main returns");
+        }
+    }
+}
