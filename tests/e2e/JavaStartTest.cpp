@@ -2,6 +2,7 @@
 // stand-in jvm.dll as its runtime, which records the options, the thread, the
 // class lookups and the arguments it is given, and plays the application.
 #include "support/AppFolder_win.h"
+#include "support/FileBytes_win.h"
 #include "support/LauncherProcess_win.h"
 #include "support/RuntimeFolder_win.h"
 #include "testjvm/TestJvm.h"
@@ -30,23 +31,7 @@ const std::wstring kMainClassKeys = L"Main Class=com.example.App\n";
 
 std::string u8(const std::wstring& text) { return toUtf8(text); }
 
-std::string readBytes(const std::wstring& path) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    char buffer[8192];
-    DWORD read = 0;
-    while (file && ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    return bytes;
-}
 
-bool writeBytes(const std::wstring& path, const std::string& bytes) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-    DWORD written = 0;
-    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
 
 bool exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -92,7 +77,7 @@ public:
             problem = "the stand-in runtime could not be laid out (not built?)";
             return;
         }
-        if (!createFolderTree(app.appPath() + L"\\lib") || !writeBytes(app.appPath() + L"\\lib\\app.jar", "")) {
+        if (!createFolderTree(app.appPath() + L"\\lib") || !writeFileBytes(app.appPath() + L"\\lib\\app.jar", "")) {
             problem = "cannot create the lib folder";
         }
     }
@@ -122,7 +107,7 @@ public:
         options.environment.emplace_back(testjvm::recordVariable, recordPath);
         options.environment.emplace_back(testjvm::scenarioVariable, scenarioPath);
         RunResult run = runProgram(app.exePath(), options);
-        record = testjvm::parseRecord(readBytes(recordPath));
+        record = testjvm::parseRecord(readFileBytes(recordPath));
         return run;
     }
 
@@ -200,8 +185,8 @@ TEST(JavaStartOptions, RealisticConfigurationGivesTheWholeListInOrder) {
     ASSERT_READY(java);
     const std::wstring& appPath = java.app.appPath();
     for (const wchar_t* jar : {L"zeta.jar", L"alpha.jar", L"mid.jar"})
-        ASSERT_TRUE(writeBytes(appPath + L"\\lib\\" + jar, ""));
-    ASSERT_TRUE(writeBytes(appPath + L"\\lib\\readme.txt", "not a jar"));
+        ASSERT_TRUE(writeFileBytes(appPath + L"\\lib\\" + jar, ""));
+    ASSERT_TRUE(writeFileBytes(appPath + L"\\lib\\readme.txt", "not a jar"));
     const std::wstring nativeFolder = java.app.root() + L"\\native";
     ASSERT_TRUE(java.configure(
         L"Library Path=" + nativeFolder + L"\n"
@@ -267,7 +252,7 @@ TEST(JavaStartOptions, LongClassPathKeepsEveryJar) {
     const std::wstring lib = java.app.appPath() + L"\\lib\\";
     // Well over 32,767 characters of class path: 400 jars with long names.
     for (int i = 0; i < 400; ++i) {
-        ASSERT_TRUE(writeBytes(lib + L"an-application-module-with-a-rather-long-descriptive-name-" + std::to_wstring(1000 + i) +
+        ASSERT_TRUE(writeFileBytes(lib + L"an-application-module-with-a-rather-long-descriptive-name-" + std::to_wstring(1000 + i) +
                                    L".jar",
                                ""));
     }
@@ -583,9 +568,9 @@ TEST(JavaStartStreams, OutputAndErrorGoToFilesInNewFolders) {
     EXPECT_EQ(java.value("setOut"), u8(logs + L"\\neu\\out.log")) << java.recordText();
     EXPECT_EQ(java.value("setOut.append"), "0");
     EXPECT_EQ(java.value("setErr"), u8(logs + L"\\Protokoll-\u03a9\\err.log"));
-    EXPECT_EQ(readBytes(logs + L"\\neu\\out.log"), u8(L"Ausgabe äöü\r\n"));
+    EXPECT_EQ(readFileBytes(logs + L"\\neu\\out.log"), u8(L"Ausgabe äöü\r\n"));
     // The folder name lies outside any ANSI code page.
-    EXPECT_EQ(readBytes(logs + L"\\Protokoll-\u03a9\\err.log"), "Fehlertext\r\n");
+    EXPECT_EQ(readFileBytes(logs + L"\\Protokoll-\u03a9\\err.log"), "Fehlertext\r\n");
 }
 
 struct AppendCase {
@@ -603,7 +588,7 @@ TEST_P(StreamAppend, OnlyLowerCaseYesAppends) {
     ASSERT_READY(java);
     const std::wstring out = java.app.root() + L"\\out.log";
     const std::wstring err = java.app.root() + L"\\err.log";
-    ASSERT_TRUE(writeBytes(out, "alt\r\n") && writeBytes(err, "alt\r\n"));
+    ASSERT_TRUE(writeFileBytes(out, "alt\r\n") && writeFileBytes(err, "alt\r\n"));
     ASSERT_TRUE(java.configure(L"", L"[Application]\nOutput File=" + out + L"\nError File=" + err +
                                         L"\nOutput Append=" + GetParam().value + L"\nError Append=" +
                                         GetParam().value + L"\n"));
@@ -611,8 +596,8 @@ TEST_P(StreamAppend, OnlyLowerCaseYesAppends) {
     RunResult run = java.start();
     expectCleanRun(run, java);
     std::string before = GetParam().appends ? "alt\r\n" : "";
-    EXPECT_EQ(readBytes(out), before + "stdout line\r\n");
-    EXPECT_EQ(readBytes(err), before + "stderr line\r\n");
+    EXPECT_EQ(readFileBytes(out), before + "stdout line\r\n");
+    EXPECT_EQ(readFileBytes(err), before + "stderr line\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(JavaStart, StreamAppend,
@@ -637,7 +622,7 @@ TEST(JavaStartStreams, DatePatternInTheNameGivesTodaysFile) {
     std::wstring name = logs + L"\\app-" + yyyyMMdd(before) + L".log";
     // A run across midnight names the later day.
     if (!exists(name)) name = logs + L"\\app-" + yyyyMMdd(after) + L".log";
-    EXPECT_EQ(readBytes(name), "stdout line\r\n") << u8(name) << java.recordText();
+    EXPECT_EQ(readFileBytes(name), "stdout line\r\n") << u8(name) << java.recordText();
     EXPECT_EQ(listFolder(logs + L"\\*.log").size(), 1u);
 }
 
@@ -658,5 +643,5 @@ TEST(JavaStartStreams, FileThatCannotBeOpenedIsDescribedAndMainStillRuns) {
     // Output comes first, so its failure is described before the error
     // stream is redirected: the error file holds only the application's text.
     EXPECT_EQ(java.value("setErr"), u8(err));
-    EXPECT_EQ(readBytes(err), "stderr line\r\n");
+    EXPECT_EQ(readFileBytes(err), "stderr line\r\n");
 }

@@ -3,6 +3,7 @@
 // System.exit, exceptions and redirected streams, for what the stand-in
 // runtime can only pretend. The VM lies beside the executable as its jre\.
 #include "support/AppFolder_win.h"
+#include "support/FileBytes_win.h"
 #include "support/LauncherProcess_win.h"
 #include "support/RuntimeFolder_win.h"
 #include "util/UniqueResource_win.h"
@@ -25,22 +26,7 @@ std::wstring testBinFolder() {
     return program.substr(0, program.rfind(L'\\'));
 }
 
-std::string readFile(const std::wstring& path) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::string bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (file && ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    return bytes;
-}
 
-bool writeFile(const std::wstring& path, const std::string& bytes) {
-    UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
-    DWORD written = 0;
-    return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-}
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
@@ -68,7 +54,7 @@ protected:
         ASSERT_TRUE(createFolderTree(jre + L"\\bin\\server") && createFolderTree(app.appPath() + L"\\lib"));
         ASSERT_TRUE(CopyFileW((bin + L"\\realjvm.dll").c_str(), (jre + L"\\bin\\server\\jvm.dll").c_str(), FALSE))
             << "the real VM was not built";
-        ASSERT_TRUE(writeFile(jre + L"\\bin\\java.dll", ""));
+        ASSERT_TRUE(writeFileBytes(jre + L"\\bin\\java.dll", ""));
         for (const wchar_t* jar : {L"realapp.jar", L"realhelper.jar"}) {
             ASSERT_TRUE(CopyFileW((bin + L"\\realjava\\" + jar).c_str(),
                                   (app.appPath() + L"\\lib\\" + jar).c_str(), FALSE))
@@ -90,7 +76,7 @@ protected:
         return runProgram(app.exePath(), options);
     }
 
-    std::string file(const wchar_t* name) const { return readFile(app.appPath() + L"\\" + name); }
+    std::string file(const wchar_t* name) const { return readFileBytes(app.appPath() + L"\\" + name); }
 
     AppFolder app;
 };
@@ -134,8 +120,8 @@ TEST_F(RealJava, ExceptionFromMainLandsInTheErrorFile) {
 }
 
 TEST_F(RealJava, OutputAndErrorFilesAppendOrStartAfresh) {
-    ASSERT_TRUE(writeFile(app.appPath() + L"\\out.log", "earlier\r\n"));
-    ASSERT_TRUE(writeFile(app.appPath() + L"\\err.log", "earlier\r\n"));
+    ASSERT_TRUE(writeFileBytes(app.appPath() + L"\\out.log", "earlier\r\n"));
+    ASSERT_TRUE(writeFileBytes(app.appPath() + L"\\err.log", "earlier\r\n"));
     ASSERT_TRUE(configure(L"Output File=out.log\nOutput Append=yes\nError File=err.log\n"));
     RunResult run = start(L"print");
     EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
