@@ -1,5 +1,8 @@
 #include "launcher/ProfileFile_win.h"
 
+#include "util/TempFolder_win.h"
+#include "util/UniqueResource_win.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -115,4 +118,29 @@ TEST_F(TempIni, ManySectionNamesOutgrowTheFirstBuffer) {
     std::vector<std::wstring> names;
     file.readSectionNames(names);
     EXPECT_EQ(names, expected);
+}
+
+TEST(ConfigFileProblem, MissingReadsAsEmptyLockedAndTooLongAreProblems) {
+    TempFolder temp;
+    EXPECT_EQ(configFileProblem(temp / L"Missing.ini"), 0u);
+    EXPECT_EQ(configFileProblem(temp / L"missing\\App.ini"), 0u);
+
+    const std::wstring ini = temp / L"App.ini";
+    UniqueFile locked(CreateFileW(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
+    ASSERT_TRUE(locked);
+    EXPECT_EQ(configFileProblem(ini), static_cast<unsigned long>(ERROR_SHARING_VIOLATION));
+    locked.reset();
+    EXPECT_EQ(configFileProblem(ini), 0u);
+
+    // A file the profile API cannot reach: its path is too long for it.
+    const std::wstring deep = temp / std::wstring(120, L'd');
+    const std::wstring deeper = deep + L"\\" + std::wstring(120, L'e');
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deep).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + deeper).c_str(), nullptr));
+    const std::wstring distant = deeper + L"\\App.ini";
+    ASSERT_GE(distant.size(), 260u);
+    ASSERT_TRUE(UniqueFile(CreateFileW((L"\\\\?\\" + distant).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr)));
+    EXPECT_EQ(configFileProblem(distant), static_cast<unsigned long>(ERROR_FILENAME_EXCED_RANGE));
 }
