@@ -176,9 +176,9 @@ bool runMainClass(JNIEnv* env, const MainClassPlan& plan,
 
     if (jthrowable exception = env->ExceptionOccurred()) {
         host.closeSplash();
-        const bool stop = plan.failureCheck && host.showUncaughtException(exception, env);
+        // Nothing but the exception functions may run while it is pending.
         env->ExceptionClear();
-        if (stop) {
+        if (plan.failureCheck && host.showUncaughtException(exception, env)) {
             LocalRef system(env, env->FindClass("java/lang/System"));
             jmethodID exitMethod =
                 system.get() ? env->GetStaticMethodID(system.as<jclass>(), "exit", "(I)V") : nullptr;

@@ -29,7 +29,8 @@ public:
     virtual void mainStarting() = 0;
     // main left an exception: the splash window must go.
     virtual void closeSplash() = 0;
-    // Shows the exception to the user; true means stop the application.
+    // Shows the exception that escaped main to the user (called with nothing
+    // pending); true means stop the application.
     virtual bool showUncaughtException(jthrowable exception, JNIEnv* env) = 0;
     // Blocks the calling thread for good.
     virtual void parkForever() = 0;

@@ -8,7 +8,9 @@
 #include "jvm/JvmLibrary_win.h"
 #include "launcher/ConfigPaths.h"
 #include "launcher/EmbeddedSettings.h"
+#include "jvm/StackTrace_jni.h"
 #include "launcher/ErrorReport_win.h"
+#include "launcher/ExceptionDialog_win.h"
 #include "launcher/ExitCodes.h"
 #include "launcher/MessageText.h"
 #include "launcher/ProfileFile_win.h"
@@ -52,10 +54,12 @@ public:
     }
     void mainStarting() override {}
     void closeSplash() override {}
-    bool showUncaughtException(jthrowable, JNIEnv*) override {
-        // No exception dialog in this build: the application carries on, as
-        // without the exception check.
-        return false;
+    bool showUncaughtException(jthrowable exception, JNIEnv* env) override {
+        const std::wstring trace = captureStackTrace(env, exception);
+        // Without a trace there is nothing to show: the application goes on.
+        if (trace.empty()) return false;
+        // A dialog that cannot be shown counts as "Stop".
+        return showExceptionDialog(GetActiveWindow(), trace) != 1;
     }
     void parkForever() override { Sleep(INFINITE); }
 

@@ -19,15 +19,6 @@ namespace {
 
 const DWORD kLauncherFailed = 0xFFFFFFFF;
 
-std::wstring testBinFolder() {
-    wchar_t path[MAX_PATH * 4];
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-    std::wstring program(path, length);
-    return program.substr(0, program.rfind(L'\\'));
-}
-
-
-
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
@@ -49,17 +40,7 @@ class RealJava : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(app.valid()) << toUtf8(app.error());
-        const std::wstring bin = testBinFolder();
-        const std::wstring jre = app.appPath() + L"\\jre";
-        ASSERT_TRUE(createFolderTree(jre + L"\\bin\\server") && createFolderTree(app.appPath() + L"\\lib"));
-        ASSERT_TRUE(CopyFileW((bin + L"\\realjvm.dll").c_str(), (jre + L"\\bin\\server\\jvm.dll").c_str(), FALSE))
-            << "the real VM was not built";
-        ASSERT_TRUE(writeFileBytes(jre + L"\\bin\\java.dll", ""));
-        for (const wchar_t* jar : {L"realapp.jar", L"realhelper.jar"}) {
-            ASSERT_TRUE(CopyFileW((bin + L"\\realjava\\" + jar).c_str(),
-                                  (app.appPath() + L"\\lib\\" + jar).c_str(), FALSE))
-                << "the test jars were not built";
-        }
+        ASSERT_TRUE(layOutRealJava(app.appPath())) << "the real VM or its jars were not built";
     }
 
     // The configuration: the main class, \lib\*.jar, then application keys.

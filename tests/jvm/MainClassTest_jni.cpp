@@ -1,6 +1,7 @@
 #include "jvm/MainClass_jni.h"
 
 #include "jvm/RealJvm.h"
+#include "jvm/StackTrace_jni.h"
 #include "resources/resource.h"
 #include "util/Utf16.h"
 
@@ -21,7 +22,11 @@ public:
     void prepareStreamTargets(StreamTargets&) override { ++streamPreparations; }
     void mainStarting() override { ++starts; }
     void closeSplash() override { ++splashCloses; }
-    bool showUncaughtException(jthrowable exception, JNIEnv*) override {
+    bool showUncaughtException(jthrowable exception, JNIEnv* env) override {
+        // The exception that escaped main is no longer pending: the trace
+        // can be taken with ordinary JNI calls.
+        pendingWhenShown = env->ExceptionCheck();
+        shownTrace = captureStackTrace(env, exception);
         shownException = exception != nullptr;
         return stopOnException;
     }
@@ -34,6 +39,8 @@ public:
     int splashCloses = 0;
     int parks = 0;
     bool shownException = false;
+    bool pendingWhenShown = false;
+    std::wstring shownTrace;
     bool stopOnException = false;
 };
 
@@ -180,6 +187,8 @@ TEST(MainClass, ExceptionFromMainCarriesOnWithOrWithoutTheCheck) {
         EXPECT_TRUE(run.result);
         EXPECT_EQ(host.splashCloses, 1);
         EXPECT_EQ(host.shownException, check);
+        EXPECT_FALSE(host.pendingWhenShown);
+        if (check) EXPECT_EQ(host.shownTrace.rfind(L"java.lang.IllegalStateException: Fehler beim Start", 0), 0u);
     }
 }
 

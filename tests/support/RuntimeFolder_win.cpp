@@ -1,5 +1,7 @@
 #include "support/RuntimeFolder_win.h"
 
+#include "util/UniqueResource_win.h"
+
 #include <windows.h>
 
 namespace {
@@ -89,6 +91,21 @@ bool makeRuntimeHome(const std::wstring& home, VmKind kind, StandIn variant, Mac
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) return false;
         CloseHandle(file);
+    }
+    return true;
+}
+
+bool layOutRealJava(const std::wstring& appFolder) {
+    const std::wstring bin = ownBinFolder();
+    const std::wstring jre = appFolder + L"\\jre";
+    if (!createFolderTree(jre + L"\\bin\\server") || !createFolderTree(appFolder + L"\\lib")) return false;
+    if (!CopyFileW((bin + L"\\realjvm.dll").c_str(), (jre + L"\\bin\\server\\jvm.dll").c_str(), FALSE)) return false;
+    UniqueFile marker(CreateFileW((jre + L"\\bin\\java.dll").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!marker) return false;
+    for (const wchar_t* jar : {L"realapp.jar", L"realhelper.jar"}) {
+        if (!CopyFileW((bin + L"\\realjava\\" + jar).c_str(), (appFolder + L"\\lib\\" + jar).c_str(), FALSE))
+            return false;
     }
     return true;
 }

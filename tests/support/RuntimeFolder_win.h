@@ -35,3 +35,9 @@ std::wstring jvmPathIn(const std::wstring& home, VmKind kind);
 
 // Creates folders and all their parents; true when the folder exists after.
 bool createFolderTree(const std::wstring& folder);
+
+// Lays out the real test VM (realjvm.dll, built beside the test programs) as
+// appFolder\jre\, the runtime beside the executable, and the real test
+// application's jars (realapp.jar with its main classes, realhelper.jar with
+// a class they use) in appFolder\lib. False when either was not built.
+bool layOutRealJava(const std::wstring& appFolder);
