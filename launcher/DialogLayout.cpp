@@ -28,3 +28,24 @@ Box followResize(const Box& initial, const Anchoring& anchoring, int dx, int dy)
     }
     return box;
 }
+
+bool parseColorText(const std::wstring& text, unsigned char (&rgb)[3]) {
+    unsigned values[3] = {};
+    size_t part = 0;
+    bool digitSeen = false;
+    for (wchar_t c : text) {
+        if (c >= L'0' && c <= L'9') {
+            values[part] = values[part] * 10 + static_cast<unsigned>(c - L'0');
+            if (values[part] > 255) return false;
+            digitSeen = true;
+        } else if (c == L',' && digitSeen && part < 2) {
+            ++part;
+            digitSeen = false;
+        } else {
+            return false;
+        }
+    }
+    if (part != 2 || !digitSeen) return false;
+    for (size_t i = 0; i < 3; ++i) rgb[i] = static_cast<unsigned char>(values[i]);
+    return true;
+}

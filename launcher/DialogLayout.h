@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 // Rectangles in screen or client pixels: left and top inclusive, right and
 // bottom exclusive, as Windows has them.
 struct Box {
@@ -28,3 +30,8 @@ struct Anchoring {
 // The control's box when the client area has grown by dx and dy pixels
 // since the control was at initial.
 Box followResize(const Box& initial, const Anchoring& anchoring, int dx, int dy);
+
+// A colour written as "red,green,blue" in decimal (each 0 to 255), as the
+// "Anchor Color" values hold it; false for anything else, which then leaves
+// rgb as it was.
+bool parseColorText(const std::wstring& text, unsigned char (&rgb)[3]);

@@ -14,6 +14,8 @@
 #include "launcher/ExitCodes.h"
 #include "launcher/MessageText.h"
 #include "launcher/ProfileFile_win.h"
+#include "launcher/RuntimeNotFoundDialog_win.h"
+#include "launcher/RuntimeRequirement.h"
 #include "resources/resource.h"
 #include "util/CommandLine.h"
 #include "util/Environment_win.h"
@@ -166,12 +168,50 @@ bool Launcher::findRuntime() {
     request.jvmType = settings_.jvmType;
     request.pairProductConfigured = !settings_.pairProduct.empty();
 
-    auto choice = chooseRuntime(request, probes);
-    // Asking the user for a runtime folder is not part of this build yet: the
-    // start ends here.
-    if (!choice) return false;
-    runtime_ = *choice;
+    if (auto choice = chooseRuntime(request, probes)) {
+        runtime_ = *choice;
+        return true;
+    }
+
+    // The user is asked last; leaving the dialog without a folder ends the start.
+    const ComposedText requirement = requirementSentence(settings_.minVersion, settings_.maxVersion);
+    const std::wstring message = formatText(loadText(runtimeNotFoundMessageId(settings_.jvmType)),
+                                            {formatText(loadText(requirement.id), requirement.arguments)});
+    PickedRuntime picked;
+    if (showRuntimeNotFoundDialog(GetActiveWindow(), message, settings_.jvmType, picked) != 1) return false;
+    runtime_ = RuntimeChoice{};
+    runtime_.jvmPath = picked.jvmPath;
+    runtime_.source = RuntimeSource::user;
+    applyBitnessRule(runtime_, request.pairProductConfigured, probes);
+    storeRuntimeFolder(picked.folder);
     return true;
+}
+
+void Launcher::storeRuntimeFolder(const std::wstring& folder) {
+    // Failures are not reported: the chosen runtime is used all the same, and
+    // the user is asked again next time.
+    auto store = [&folder](const std::wstring& file) {
+        WritePrivateProfileStringW(kRuntimeSection, L"JRE Path", folder.c_str(), file.c_str());
+    };
+    const std::wstring& pair = settings_.pairProduct;
+    if (settings_.isService) {
+        // A service has no per-user state: its configuration files keep it.
+        store(configFile_);
+        if (!pair.empty()) {
+            if (auto pairConfig = configFilePathFor(pair)) store(*pairConfig);
+        }
+        return;
+    }
+    const std::wstring appData = environmentValue(L"APPDATA").value_or(std::wstring());
+    const std::wstring* executables[] = {&executablePath_, &pair};
+    for (const std::wstring* executable : executables) {
+        if (executable->empty()) continue;
+        const UserConfigLocation location =
+            userConfigLocationFor(*executable, settings_.productName, settings_.productCode, appData);
+        CreateDirectoryW(location.productFolder.c_str(), nullptr);
+        CreateDirectoryW(location.codeFolder.c_str(), nullptr);
+        store(location.file);
+    }
 }
 
 int Launcher::runPairProduct() {

@@ -33,6 +33,8 @@ private:
     bool checkSingleInstance();
     void moveToExecutableFolder();
     bool findRuntime();
+    // Writes the runtime folder the user picked where the next start reads it.
+    void storeRuntimeFolder(const std::wstring& folder);
     int runPairProduct();
     int waitForFirstInstance();
     int startJava();

@@ -38,3 +38,15 @@ TEST(DialogLayout, ControlsFollowTheClientSize) {
     EXPECT_EQ(hint.top, 316);
     EXPECT_EQ(hint.height(), 29);
 }
+
+TEST(DialogLayout, LinkColoursAreThreeDecimalParts) {
+    unsigned char rgb[3] = {0, 0, 255};
+    EXPECT_TRUE(parseColorText(L"128,0,128", rgb));
+    EXPECT_EQ(rgb[0], 128);
+    EXPECT_EQ(rgb[2], 128);
+    for (const wchar_t* bad : {L"", L"1,2", L"1,2,3,4", L"256,0,0", L"1,,3", L"1, 2,3", L"a,b,c", L"1,2,"}) {
+        unsigned char kept[3] = {9, 9, 9};
+        EXPECT_FALSE(parseColorText(bad, kept)) << bad;
+        EXPECT_EQ(kept[0], 9);
+    }
+}

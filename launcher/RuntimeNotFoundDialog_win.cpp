@@ -1,0 +1,84 @@
+#include "launcher/RuntimeNotFoundDialog_win.h"
+
+#include "jre/JvmLibrary.h"
+#include "launcher/DialogPlacement_win.h"
+#include "launcher/ErrorReport_win.h"
+#include "launcher/HyperLink_win.h"
+#include "resources/resource.h"
+#include "util/FileSystem_win.h"
+
+#include <shlobj.h>
+
+namespace {
+
+struct RuntimeNotFoundDialog {
+    const std::wstring* message = nullptr;
+    int jvmType = 0;
+    PickedRuntime* picked = nullptr;
+};
+
+bool fileAt(const std::wstring& path) {
+    return fileExists(path);
+}
+
+void browse(HWND dialog, RuntimeNotFoundDialog& state) {
+    const std::wstring title = loadText(IDS_BROWSE_JRE_TITLE);
+    BROWSEINFOW info = {};
+    info.hwndOwner = dialog;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
+    PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
+    if (item == nullptr) return;
+    wchar_t path[MAX_PATH] = {};
+    const bool named = SHGetPathFromIDListW(item, path) != FALSE;
+    CoTaskMemFree(item);
+    if (!named) return;
+    SetDlgItemTextW(dialog, IDC_JRE_PATH_EDIT, path);
+    state.picked->folder = withTrailingBackslash(path);
+    auto library = findJvmLibrary(state.picked->folder, state.jvmType, fileAt);
+    state.picked->jvmPath = library ? library->path : std::wstring();
+    EnableWindow(GetDlgItem(dialog, IDOK), library.has_value());
+}
+
+INT_PTR CALLBACK runtimeNotFoundProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
+    auto* state = reinterpret_cast<RuntimeNotFoundDialog*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        state = reinterpret_cast<RuntimeNotFoundDialog*>(lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        makeHyperLink(GetDlgItem(dialog, IDC_DOWNLOAD_LINK));
+        SetDlgItemTextW(dialog, IDC_JRE_MESSAGE, state->message->c_str());
+        EnableWindow(GetDlgItem(dialog, IDOK), FALSE);
+        centerDialog(dialog);
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            // Enter reaches here too; only a usable folder may end the dialog.
+            if (state != nullptr && !state->picked->jvmPath.empty()) EndDialog(dialog, 1);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, 2);
+            return TRUE;
+        case IDC_BROWSE_BUTTON:
+            if (state != nullptr) browse(dialog, *state);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+INT_PTR showRuntimeNotFoundDialog(HWND owner, const std::wstring& message, int jvmType, PickedRuntime& picked) {
+    // The folder picker's new style needs OLE on this thread.
+    const HRESULT ole = OleInitialize(nullptr);
+    RuntimeNotFoundDialog state{&message, jvmType, &picked};
+    const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_JRE_NOT_FOUND), owner,
+                                           runtimeNotFoundProc, reinterpret_cast<LPARAM>(&state));
+    if (SUCCEEDED(ole)) OleUninitialize();
+    return result;
+}

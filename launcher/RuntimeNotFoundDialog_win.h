@@ -1,0 +1,17 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The runtime folder the user picked in the runtime-not-found dialog.
+struct PickedRuntime {
+    std::wstring folder;   // ends in "\"
+    std::wstring jvmPath;  // the VM library found in it
+};
+
+// Shows the runtime-not-found dialog with message, owned by owner: the
+// download link, and a folder picker whose folder must hold a VM library of
+// jvmType before OK can be pressed. 1 after OK (picked is then set), 2 after
+// Cancel, Esc or the close box, -1 when the dialog could not be made.
+INT_PTR showRuntimeNotFoundDialog(HWND owner, const std::wstring& message, int jvmType, PickedRuntime& picked);

@@ -1,0 +1,215 @@
+// The dialog a start shows when it finds no runtime, driven through its
+// controls and through the shell's real folder picker.
+#include "support/AppFolder_win.h"
+#include "support/LauncherProcess_win.h"
+#include "support/RuntimeFolder_win.h"
+#include "support/StandInFiles_win.h"
+#include "testjvm/TestJvm.h"
+#include "util/UniqueResource_win.h"
+
+#include <windows.h>
+
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using testjvm::recordValue;
+
+namespace {
+
+const DWORD kLauncherFailed = 0xFFFFFFFF;
+const int kPathEdit = 201;
+const int kBrowseButton = 202;
+const int kMessage = 203;
+const wchar_t* const kProductFolder = L"Beispiel";
+const wchar_t* const kProductCode = L"{1234}";
+
+std::wstring textOf(HWND control) {
+    const LRESULT length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    text.resize(static_cast<size_t>(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
+    return text;
+}
+
+struct FindPicker {
+    HWND owner;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK findPicker(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<FindPicker*>(parameter);
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (GetWindow(window, GW_OWNER) == search->owner && std::wstring(name) == L"#32770" && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND waitForPicker(HWND owner) {
+    for (int i = 0; i < 100; ++i) {
+        FindPicker search{owner};
+        EnumWindows(findPicker, reinterpret_cast<LPARAM>(&search));
+        if (search.found != nullptr) return search.found;
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+// Opens the folder picker of the dialog, selects folder in it (the path is
+// written into the launcher's process for BFFM_SETSELECTIONW) and presses
+// its OK; true when the dialog's path field then shows folder. The tree may
+// not be filled on a cold start, so the selection is sent more than once.
+bool pickFolder(HWND dialog, const std::wstring& folder) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(dialog, &processId);
+    UniqueHandle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId));
+    if (!process) return false;
+    const SIZE_T bytes = (folder.size() + 1) * sizeof(wchar_t);
+    void* remote = VirtualAllocEx(process.get(), nullptr, bytes, MEM_COMMIT, PAGE_READWRITE);
+    if (remote == nullptr || !WriteProcessMemory(process.get(), remote, folder.c_str(), bytes, nullptr)) return false;
+    bool picked = false;
+    for (int attempt = 0; attempt < 3 && !picked; ++attempt) {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(kBrowseButton, BN_CLICKED), 0);
+        HWND picker = waitForPicker(dialog);
+        if (picker == nullptr) break;
+        for (int i = 0; i < 3; ++i) {
+            SendMessageW(picker, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remote));
+            Sleep(300);
+        }
+        PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(picker, IDOK)));
+        for (int i = 0; i < 50 && IsWindow(picker); ++i) Sleep(100);
+        picked = textOf(GetDlgItem(dialog, kPathEdit)) == folder;
+    }
+    VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
+    return picked;
+}
+
+// What the test saw of the dialog before it answered.
+struct Seen {
+    bool shown = false;
+    std::wstring message;
+    bool okAtFirst = true;
+    bool picked = false;
+    std::wstring path;
+    bool okAfterPick = false;
+};
+
+class RuntimeNotFound : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(app.valid()) << toUtf8(app.error());
+        // No runtime beside it, none stored, and no registered one can fit.
+        ASSERT_TRUE(app.writeIni(std::wstring(L"[Product Information]\nProduct Name=") + kProductFolder +
+                                 L"\nProduct Code=" + kProductCode + L"\n" + L"[Java Runtime Environment]\n" +
+                                 L"Main Class=com.example.App\nMinimum Version=900\nMaximum Version=any\n" +
+                                 runtimeKeys + L"[Class Path]\nClass Path=C:\\a.jar\n[Application]\n" + applicationKeys));
+    }
+
+    // Shows the dialog, reads it, picks folder when one is given, and answers
+    // with button (0: Esc).
+    RunResult start(Seen& seen, const std::wstring& folder, int button) {
+        RunOptions options;
+        options.appData = app.appDataPath();
+        options.environment = files.environment();
+        options.timeoutMs = 60000;
+        options.answer = [&seen, folder, button](HWND dialog, const SeenDialog& shown) {
+            if (GetDlgItem(dialog, kBrowseButton) == nullptr) return pressOkOrCancel(dialog, shown);
+            seen.shown = true;
+            seen.message = textOf(GetDlgItem(dialog, kMessage));
+            seen.okAtFirst = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
+            if (!folder.empty()) {
+                seen.picked = pickFolder(dialog, folder);
+                seen.path = textOf(GetDlgItem(dialog, kPathEdit));
+                seen.okAfterPick = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
+            }
+            if (button == 0) {
+                PostMessageW(dialog, WM_KEYDOWN, VK_ESCAPE, 0);
+                PostMessageW(dialog, WM_KEYUP, VK_ESCAPE, 0);
+            }
+            return button;
+        };
+        RunResult run = runProgram(app.exePath(), options);
+        record = files.readRecord();
+        return run;
+    }
+
+    std::wstring userIni() const { return app.userIniPath(kProductFolder, kProductCode); }
+
+    AppFolder app;
+    StandInFiles files{app.root()};
+    std::wstring runtimeKeys;
+    std::wstring applicationKeys;
+    std::vector<testjvm::RecordEntry> record;
+};
+
+std::wstring storedJrePath(const std::wstring& ini) {
+    wchar_t value[1024] = {};
+    GetPrivateProfileStringW(L"Java Runtime Environment", L"JRE Path", L"", value, 1024, ini.c_str());
+    return value;
+}
+
+bool exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+TEST_F(RuntimeNotFound, NamesTheRequirementAndCancelOrEscEndTheStart) {
+    for (int button : {IDCANCEL, 0}) {
+        Seen seen;
+        RunResult run = start(seen, L"", button);
+        ASSERT_TRUE(seen.shown) << describeRun(run);
+        EXPECT_EQ(seen.message, L"Die Java-Laufzeitumgebung (JRE) wurde nicht gefunden. Bitte downloaden und "
+                                L"installieren Sie eine JRE (minimum Version 900.0) von:");
+        EXPECT_FALSE(seen.okAtFirst);
+        EXPECT_FALSE(run.timedOut) << describeRun(run);
+        EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
+        EXPECT_FALSE(exists(userIni()));
+    }
+}
+
+TEST_F(RuntimeNotFound, FolderWithoutAVmLeavesOkDisabled) {
+    const std::wstring empty = app.root() + L"\\NoRuntime";
+    ASSERT_TRUE(createFolderTree(empty + L"\\bin"));
+    Seen seen;
+    RunResult run = start(seen, empty, IDCANCEL);
+    ASSERT_TRUE(seen.picked) << "the folder picker could not be driven; path shown: " << toUtf8(seen.path);
+    EXPECT_FALSE(seen.okAfterPick);
+    EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
+}
+
+TEST_F(RuntimeNotFound, PickedRuntimeStartsAndIsStoredForTheUser) {
+    const std::wstring home = app.root() + L"\\Runtime";
+    ASSERT_TRUE(makeRuntimeHome(home, VmKind::client));
+    Seen seen;
+    RunResult run = start(seen, home, IDOK);
+    ASSERT_TRUE(seen.picked) << "the folder picker could not be driven; path shown: " << toUtf8(seen.path);
+    EXPECT_TRUE(seen.okAfterPick);
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    EXPECT_EQ(recordValue(record, "loaded").value_or(""), toUtf8(jvmPathIn(home, VmKind::client)));
+    EXPECT_EQ(storedJrePath(userIni()), home + L"\\");
+    EXPECT_EQ(storedJrePath(app.iniPath()), L"");
+
+    // The next start finds it without asking.
+    Seen again;
+    run = start(again, L"", IDCANCEL);
+    EXPECT_FALSE(again.shown);
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+}
+
+TEST_F(RuntimeNotFound, ServiceStoresThePickInItsConfigurationFile) {
+    applicationKeys = L"Application Type=service\n";
+    SetUp();
+    const std::wstring home = app.root() + L"\\Runtime";
+    ASSERT_TRUE(makeRuntimeHome(home, VmKind::client));
+    Seen seen;
+    RunResult run = start(seen, home, IDOK);
+    ASSERT_TRUE(seen.picked) << "the folder picker could not be driven; path shown: " << toUtf8(seen.path);
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    EXPECT_EQ(storedJrePath(app.iniPath()), home + L"\\");
+    EXPECT_FALSE(exists(userIni()));
+}
