@@ -24,6 +24,7 @@ ensure_tools() {
         fi
     done
     [ -d /usr/src/googletest ] && [ -f /usr/i686-w64-mingw32/lib/libz.a ] && command -v patch >/dev/null \
+        && [ -x /usr/bin/import ] && command -v xwininfo >/dev/null \
         || "$root/cmake/install-packages.sh"
 }
 

@@ -3,7 +3,8 @@
 # 32- and 64-bit programs, the mingw-w64 cross compilers, CMake and Ninja,
 # GoogleTest, clang with its sanitizer and fuzzer runtimes, a JDK, and what
 # building the real test VM for Windows needs (make, patch, zlib for Linux and
-# for mingw-w64).
+# for mingw-w64), and ImageMagick and the X utilities for the pictures of the
+# dialogs taken under Xvfb.
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 sudo=
@@ -18,4 +19,4 @@ $sudo apt-get install -y -q --no-install-recommends \
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
     cmake ninja-build googletest g++ clang libclang-rt-14-dev \
     openjdk-17-jdk-headless xvfb xauth \
-    make patch zlib1g-dev libz-mingw-w64-dev
+    make patch zlib1g-dev libz-mingw-w64-dev imagemagick x11-utils

@@ -163,7 +163,8 @@ TEST(ExceptionDialogOnARealVm, ShowsTheRealTrace) {
     RunResult run = runProgram(app.exePath(), options);
     ASSERT_TRUE(seen.shown) << describeRun(run);
     EXPECT_EQ(seen.trace.find(L"IllegalStateException: thrown by RealApp"), seen.trace.find(L"IllegalStateException"));
-    EXPECT_NE(seen.trace.find(L"thrown by RealApp"), std::wstring::npos) << toUtf8(seen.trace);
+    EXPECT_NE(seen.trace.find(L"thrown by RealApp: Gr\u00f6\u00dfe \u00e4\u00f6\u00fc"), std::wstring::npos)
+        << toUtf8(seen.trace);
     EXPECT_NE(seen.trace.find(L"realapp.RealApp.main"), std::wstring::npos) << toUtf8(seen.trace);
     EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
 }

@@ -23,7 +23,7 @@ public final class RealApp {
             System.exit(Integer.parseInt(args[1]));
         } else if (action.equals("throw")) {
             System.out.println("about to throw");
-            throw new IllegalStateException("thrown by RealApp");
+            throw new IllegalStateException("thrown by RealApp: Gr\u00f6\u00dfe \u00e4\u00f6\u00fc");
         } else if (action.equals("print")) {
             System.out.println("out line");
             System.err.println("err line");
