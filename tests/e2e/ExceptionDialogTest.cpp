@@ -29,14 +29,6 @@ struct Seen {
     bool readOnly = false;
 };
 
-// An edit control's text; GetWindowText does not ask another process's
-// controls, the message does.
-std::wstring textOf(HWND control) {
-    const LRESULT length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
-    return text;
-}
 
 // Reads the exception dialog and presses button.
 DialogAnswer answerWith(int button, Seen& seen) {
@@ -45,7 +37,7 @@ DialogAnswer answerWith(int button, Seen& seen) {
         if (edit == nullptr) return pressOkOrCancel(dialog, shown);
         seen.shown = true;
         seen.caption = shown.caption;
-        seen.trace = textOf(edit);
+        seen.trace = windowText(edit);
         seen.readOnly = (GetWindowLongW(edit, GWL_STYLE) & ES_READONLY) != 0;
         return button;
     };

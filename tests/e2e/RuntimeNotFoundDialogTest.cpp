@@ -26,12 +26,6 @@ const int kMessage = 203;
 const wchar_t* const kProductFolder = L"Beispiel";
 const wchar_t* const kProductCode = L"{1234}";
 
-std::wstring textOf(HWND control) {
-    const LRESULT length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    text.resize(static_cast<size_t>(SendMessageW(control, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]))));
-    return text;
-}
 
 struct FindPicker {
     HWND owner;
@@ -82,7 +76,7 @@ bool pickFolder(HWND dialog, const std::wstring& folder) {
         }
         PostMessageW(picker, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(picker, IDOK)));
         for (int i = 0; i < 50 && IsWindow(picker); ++i) Sleep(100);
-        picked = textOf(GetDlgItem(dialog, kPathEdit)) == folder;
+        picked = windowText(GetDlgItem(dialog, kPathEdit)) == folder;
     }
     VirtualFreeEx(process.get(), remote, 0, MEM_RELEASE);
     return picked;
@@ -119,11 +113,11 @@ protected:
         options.answer = [&seen, folder, button](HWND dialog, const SeenDialog& shown) {
             if (GetDlgItem(dialog, kBrowseButton) == nullptr) return pressOkOrCancel(dialog, shown);
             seen.shown = true;
-            seen.message = textOf(GetDlgItem(dialog, kMessage));
+            seen.message = windowText(GetDlgItem(dialog, kMessage));
             seen.okAtFirst = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
             if (!folder.empty()) {
                 seen.picked = pickFolder(dialog, folder);
-                seen.path = textOf(GetDlgItem(dialog, kPathEdit));
+                seen.path = windowText(GetDlgItem(dialog, kPathEdit));
                 seen.okAfterPick = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
             }
             if (button == 0) {

@@ -23,20 +23,6 @@ constexpr int kMessageTextId = 0xFFFF;
 
 // WM_GETTEXT rather than GetWindowTextW: for a control of another process
 // GetWindowTextW does not ask the control and gives an empty text.
-std::wstring textOf(HWND window) {
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kReplyTimeoutMs,
-                             &length)) {
-        return std::wstring();
-    }
-    std::vector<wchar_t> buffer(length + 1);
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                             SMTO_ABORTIFHUNG, kReplyTimeoutMs, &copied)) {
-        return std::wstring();
-    }
-    return std::wstring(buffer.data(), std::min<size_t>(copied, length));
-}
 
 bool isDialogClass(HWND window) {
     wchar_t name[16] = {};
@@ -68,10 +54,10 @@ std::vector<HWND> findDialogs(DialogSearch search) {
 
 SeenDialog describe(HWND dialog) {
     SeenDialog seen;
-    seen.caption = textOf(dialog);
+    seen.caption = windowText(dialog);
     if (HWND text = GetDlgItem(dialog, kMessageTextId)) {
         seen.messageBox = true;
-        seen.text = textOf(text);
+        seen.text = windowText(text);
     }
     return seen;
 }
@@ -341,4 +327,19 @@ std::string describeRun(const RunResult& run) {
 const std::wstring& defaultErrorCaption() {
     static const std::wstring caption = readDefaultErrorCaption();
     return caption;
+}
+
+std::wstring windowText(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kReplyTimeoutMs,
+                             &length)) {
+        return std::wstring();
+    }
+    std::vector<wchar_t> buffer(length + 1);
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                             SMTO_ABORTIFHUNG, kReplyTimeoutMs, &copied)) {
+        return std::wstring();
+    }
+    return std::wstring(buffer.data(), std::min<size_t>(copied, length));
 }

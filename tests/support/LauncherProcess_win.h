@@ -70,3 +70,8 @@ std::string describeRun(const RunResult& run);
 // system's language ("Error" on English Windows and under Wine). Found once by
 // showing such a box in this process and reading it back.
 const std::wstring& defaultErrorCaption();
+
+// The text of a window or control of any process, as WM_GETTEXT gives it
+// (GetWindowText does not ask another process's controls); empty when the
+// window does not answer.
+std::wstring windowText(HWND window);
