@@ -79,6 +79,8 @@ Launcher::~Launcher() {
     // DestroyJavaVM returns when the application's last non-daemon thread has
     // ended, so a windowed application keeps the process until it closes.
     if (vm_) vm_->destroy();
+    // The runtime's splash library is told last, after the VM has gone.
+    nativeSplash_.close();
 }
 
 bool Launcher::initialize() {
@@ -247,6 +249,7 @@ int Launcher::startJava() {
                       gatherJavaStartFacts(runtime_.jvmPath, keepsMainThreadAlive(runtime_), executablePath_,
                                            arguments_));
     applyEnvironment(plan);
+    if (!asksForNoSplash(arguments_) && !showSplash()) return kExitSuccess;
 
     JvmEntryPoints entryPoints;
     JvmLoadFailure failure;
@@ -270,5 +273,20 @@ int Launcher::startJava() {
     const int result = runOnJavaMainThread(stackSize, [&vm, &mainPlan, &host] {
         return runJavaMain(vm, mainPlan, host);
     });
-    return result == 0 ? kExitSuccess : kExitFailure;
+    if (result == 0) return kExitSuccess;
+    nativeSplash_.close();
+    return kExitFailure;
+}
+
+bool Launcher::showSplash() {
+    ProfileFile display(configFile_);
+    std::wstring image;
+    display.readString(kDisplaySection, L"Splash Screen", image);
+    if (image.empty()) return true;
+    std::wstring preference;
+    display.readString(kDisplaySection, L"Preffer Native Splash Screen", preference);
+    // The launcher's own splash window is not part of this build yet: without
+    // the runtime's splash the start goes on without a picture.
+    nativeSplash_.start(runtime_.jvmPath, image, isYes(preference));
+    return true;
 }

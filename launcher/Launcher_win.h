@@ -3,6 +3,7 @@
 #include "jre/RuntimeChoice.h"
 #include "jvm/JavaVm_jni.h"
 #include "launcher/LauncherSettings.h"
+#include "splash/NativeSplash_win.h"
 
 #include <windows.h>
 
@@ -38,6 +39,8 @@ private:
     int runPairProduct();
     int waitForFirstInstance();
     int startJava();
+    // Shows the configured splash picture; false would end the run with 0.
+    bool showSplash();
 
     std::wstring executablePath_;
     std::wstring configFile_;
@@ -48,4 +51,5 @@ private:
     bool singleInstanceEnabled_ = false;
     bool firstInstance_ = true;
     std::unique_ptr<JavaVmOwner> vm_;
+    NativeSplash nativeSplash_;
 };

@@ -45,3 +45,9 @@ std::vector<std::wstring> argumentsFromCommandLine(const std::wstring& commandLi
     if (!args.empty()) args.erase(args.begin());
     return args;
 }
+
+bool asksForNoSplash(const std::vector<std::wstring>& arguments) {
+    for (const std::wstring& argument : arguments)
+        if (argument == L"-nosplash" || argument == L"/nosplash") return true;
+    return false;
+}

@@ -18,3 +18,7 @@ std::vector<std::wstring> splitCommandLine(const std::wstring& text);
 // space (iswspace) at both ends, split, without its first element (the
 // program path, however it is written).
 std::vector<std::wstring> argumentsFromCommandLine(const std::wstring& commandLine);
+
+// Whether the arguments ask for no splash picture: one of them is exactly
+// "-nosplash" or "/nosplash" (letter case counts).
+bool asksForNoSplash(const std::vector<std::wstring>& arguments);

@@ -46,3 +46,10 @@ TEST(CommandLine, SplitterTakesTextAsItIs) {
 }
 
 }  // namespace
+
+TEST(CommandLine, NoSplashSwitchesMatchExactly) {
+    EXPECT_TRUE(asksForNoSplash({L"a", L"-nosplash"}));
+    EXPECT_TRUE(asksForNoSplash({L"/nosplash", L"b"}));
+    EXPECT_FALSE(asksForNoSplash({L"-NOSPLASH", L"/NoSplash", L"--nosplash", L"-nosplash2"}));
+    EXPECT_FALSE(asksForNoSplash({}));
+}

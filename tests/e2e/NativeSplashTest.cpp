@@ -1,0 +1,96 @@
+// The runtime's own splash screen library (splashscreen.dll beside the VM),
+// played by a recording stand-in: which calls the launcher makes, and when.
+#include "support/AppFolder_win.h"
+#include "support/FileBytes_win.h"
+#include "support/LauncherProcess_win.h"
+#include "support/RuntimeFolder_win.h"
+#include "support/StandInFiles_win.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+const wchar_t* const kPicture = L"C:\\Bilder\\Start.png";
+const std::string kStarted = "SplashInit\nSplashLoadFile=C:\\Bilder\\Start.png\n"
+                             "SplashSetFileJarName=C:\\Bilder\\Start.png|\n";
+
+std::wstring testBinFolder() {
+    wchar_t path[MAX_PATH * 4];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    const std::wstring program(path, length);
+    return program.substr(0, program.rfind(L'\\'));
+}
+
+// The stand-in runtime with the recording splashscreen.dll in its bin folder
+// (its VM under bin\server, as many runtimes have it).
+class NativeSplash : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(app.valid()) << toUtf8(app.error());
+        ASSERT_TRUE(makeRuntimeHome(home, VmKind::server)) << "the stand-in is not built";
+        ASSERT_TRUE(CopyFileW((testBinFolder() + L"\\testsplash.dll").c_str(),
+                              (home + L"\\bin\\splashscreen.dll").c_str(), FALSE));
+        ASSERT_TRUE(files.writeScenario(L""));
+    }
+
+    bool configure(const std::wstring& displayKeys) const {
+        return app.writeIni(L"[Java Runtime Environment]\nMain Class=com.example.App\nJRE Path=" + home +
+                            L"\n[Class Path]\nClass Path=C:\\a.jar\n[Display]\n" + displayKeys);
+    }
+
+    // The calls the splash library recorded during one start.
+    std::string start(const std::wstring& arguments = L"") {
+        DeleteFileW(splashRecord.c_str());
+        RunOptions options;
+        options.arguments = arguments;
+        options.appData = app.appDataPath();
+        options.environment = files.environment();
+        options.environment.emplace_back(L"TESTSPLASH_RECORD", splashRecord);
+        run = runProgram(app.exePath(), options);
+        return readFileBytes(splashRecord);
+    }
+
+    AppFolder app;
+    std::wstring home = app.root() + L"\\Runtime";
+    std::wstring splashRecord = app.root() + L"\\splash.txt";
+    StandInFiles files{app.root()};
+    RunResult run;
+};
+
+}  // namespace
+
+TEST_F(NativeSplash, PreferredLibraryGetsThePictureAndIsClosedOnceAtTheEnd) {
+    for (const wchar_t* preference : {L"Yes", L"YES", L"yes"}) {
+        ASSERT_TRUE(configure(std::wstring(L"Splash Screen=") + kPicture + L"\nPreffer Native Splash Screen=" +
+                              preference + L"\n"));
+        EXPECT_EQ(start(), kStarted + "SplashClose\n") << toUtf8(preference);
+        EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    }
+    // Only the exact switches suppress it.
+    EXPECT_EQ(start(L"-NOSPLASH"), kStarted + "SplashClose\n");
+}
+
+TEST_F(NativeSplash, NotPreferredSuppressedOrWithoutPictureNothingIsCalled) {
+    ASSERT_TRUE(configure(std::wstring(L"Splash Screen=") + kPicture + L"\nPreffer Native Splash Screen=no\n"));
+    EXPECT_EQ(start(), "");
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+
+    ASSERT_TRUE(configure(std::wstring(L"Splash Screen=") + kPicture + L"\nPreffer Native Splash Screen=Yes\n"));
+    EXPECT_EQ(start(L"first -nosplash"), "");
+    EXPECT_EQ(start(L"/nosplash"), "");
+
+    ASSERT_TRUE(configure(L"Preffer Native Splash Screen=Yes\n"));
+    EXPECT_EQ(start(), "");
+}
+
+TEST_F(NativeSplash, FailedJavaStartClosesItOnceNotTwice) {
+    ASSERT_TRUE(configure(std::wstring(L"Splash Screen=") + kPicture + L"\nPreffer Native Splash Screen=Yes\n"));
+    ASSERT_TRUE(files.writeScenario(L"CreateResult=-1\n"));
+    EXPECT_EQ(start(), kStarted + "SplashClose\n");
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu) << describeRun(run);
+    ASSERT_EQ(run.dialogs.size(), 1u) << describeRun(run);
+}
