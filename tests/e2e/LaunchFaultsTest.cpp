@@ -65,10 +65,12 @@ protected:
     }
 
     RunResult start(const std::wstring& program = L"",
-                    std::vector<std::pair<std::wstring, std::wstring>> environment = {}) {
+                    std::vector<std::pair<std::wstring, std::wstring>> environment = {},
+                    const std::wstring& workingDirectory = L"") {
         files.clearRecord();
         RunOptions options;
         options.appData = app.appDataPath();
+        options.workingDirectory = workingDirectory;
         options.environment = files.environment();
         for (auto& variable : environment) options.environment.push_back(variable);
         run = runProgram(program.empty() ? app.exePath() : program, options);
@@ -176,6 +178,28 @@ TEST_F(LaunchFault, LockedIniIsReportedAsUnreadable) {
     ASSERT_TRUE(lock);
     start();
     expectObjectError(run, app.iniPath(), ERROR_SHARING_VIOLATION);
+}
+
+TEST_F(LaunchFault, IniBeyondTheProfileApisPathLimitIsReportedAsUnreadable) {
+    // Paths past MAX_PATH are made in their long-path form; Wine starts such
+    // a program only by a name relative to the current directory.
+    const std::wstring longForm = L"\\\\?\\";
+    const std::wstring outer = app.root() + L"\\" + std::wstring(120, L'd');
+    const std::wstring inner = std::wstring(120, L'e');
+    const std::wstring ini = outer + L"\\" + inner + L"\\Sample.ini";
+    ASSERT_GE(ini.size(), 260u);
+    ASSERT_TRUE(CreateDirectoryW((longForm + outer).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW((longForm + outer + L"\\" + inner).c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(app.exePath().c_str(), (longForm + outer + L"\\" + inner + L"\\Sample.exe").c_str(), TRUE));
+    ASSERT_TRUE(AppFolder::writeUtf16File(longForm + ini, L"[Java Runtime Environment]\nMain Class=com.example.App\n"
+                                                          L"[Class Path]\nClass Path=C:\\a.jar\n"));
+    wchar_t saved[MAX_PATH] = {};
+    ASSERT_TRUE(GetCurrentDirectoryW(MAX_PATH, saved));
+    ASSERT_TRUE(SetCurrentDirectoryW(outer.c_str()));
+    start(inner + L"\\Sample.exe", {}, app.root());
+    SetCurrentDirectoryW(saved);
+    if (!run.started) GTEST_SKIP() << "Wine cannot start a program of that path: error " << run.startError;
+    expectObjectError(run, ini, ERROR_FILENAME_EXCED_RANGE);
 }
 
 TEST_F(LaunchFault, RegisteredHomeWithReferencesIsExpanded) {
