@@ -18,13 +18,6 @@ const wchar_t* const kPicture = L"C:\\Bilder\\Start.png";
 const std::string kStarted = "SplashInit\nSplashLoadFile=C:\\Bilder\\Start.png\n"
                              "SplashSetFileJarName=C:\\Bilder\\Start.png|\n";
 
-std::wstring testBinFolder() {
-    wchar_t path[MAX_PATH * 4];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-    const std::wstring program(path, length);
-    return program.substr(0, program.rfind(L'\\'));
-}
-
 // The stand-in runtime with the recording splashscreen.dll in its bin folder
 // (its VM under bin\server, as many runtimes have it).
 class NativeSplash : public ::testing::Test {

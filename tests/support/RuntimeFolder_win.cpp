@@ -26,12 +26,6 @@ const wchar_t* standInName(StandIn variant) {
     return L"testjvm.dll";
 }
 
-std::wstring ownBinFolder() {
-    wchar_t path[MAX_PATH * 4];
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.rfind(L'\\'));
-}
 
 bool fileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -56,7 +50,7 @@ std::wstring siblingBinFolder() {
 }
 
 std::wstring standInJvmPath(StandIn variant, Machine machine) {
-    std::wstring folder = machine == Machine::own ? ownBinFolder() : siblingBinFolder();
+    std::wstring folder = machine == Machine::own ? testBinFolder() : siblingBinFolder();
     if (folder.empty()) return std::wstring();
     std::wstring path = folder + L"\\" + standInName(variant);
     return fileExists(path) ? path : std::wstring();
@@ -96,7 +90,7 @@ bool makeRuntimeHome(const std::wstring& home, VmKind kind, StandIn variant, Mac
 }
 
 bool layOutRealJava(const std::wstring& appFolder) {
-    const std::wstring bin = ownBinFolder();
+    const std::wstring bin = testBinFolder();
     const std::wstring jre = appFolder + L"\\jre";
     if (!createFolderTree(jre + L"\\bin\\server") || !createFolderTree(appFolder + L"\\lib")) return false;
     if (!CopyFileW((bin + L"\\realjvm.dll").c_str(), (jre + L"\\bin\\server\\jvm.dll").c_str(), FALSE)) return false;
@@ -108,4 +102,11 @@ bool layOutRealJava(const std::wstring& appFolder) {
             return false;
     }
     return true;
+}
+
+std::wstring testBinFolder() {
+    wchar_t path[MAX_PATH * 4];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.rfind(L'\\'));
 }

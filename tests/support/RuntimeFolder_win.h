@@ -41,3 +41,7 @@ bool createFolderTree(const std::wstring& folder);
 // application's jars (realapp.jar with its main classes, realhelper.jar with
 // a class they use) in appFolder\lib. False when either was not built.
 bool layOutRealJava(const std::wstring& appFolder);
+
+// The folder of the running test program, where the build puts the launcher,
+// the stand-ins and the real test VM.
+std::wstring testBinFolder();

@@ -14,18 +14,7 @@ if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1366x768x24 -nolisten tcp" sh "$here/take.sh" "$bin" "$out" "$prefix"
 fi
 export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$prefix/.ready" ]; then
-  rm -rf "$prefix"
-  WINEARCH=win64 wineboot -i </dev/null >/dev/null 2>&1
-  # Without a window manager Wine draws the title bars itself.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
-  for view in 32 64; do
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d false /f \
-      /reg:$view </dev/null >/dev/null 2>&1
-  done
-  wineserver -w
-  touch "$prefix/.ready"
-fi
+"$here/../../../cmake/wine-prefix.sh" "$prefix" x11
 
 work=$(mktemp -d)
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
