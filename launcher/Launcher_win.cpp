@@ -17,6 +17,7 @@
 #include "launcher/RuntimeNotFoundDialog_win.h"
 #include "launcher/RuntimeRequirement.h"
 #include "resources/resource.h"
+#include "splash/SplashLayout.h"
 #include "util/CommandLine.h"
 #include "util/Environment_win.h"
 #include "util/FileSystem_win.h"
@@ -29,23 +30,23 @@ namespace {
 // The launcher as the Java main thread sees it.
 class LauncherJavaHost : public JavaMainHost {
 public:
-    explicit LauncherJavaHost(HWND messageOwner) : messageOwner_(messageOwner) {}
+    explicit LauncherJavaHost(SplashScreen& splash) : splash_(splash) {}
 
     void reportVmCreationFailure(jint code) override {
         const unsigned reason = jniReasonMessageId(code);
-        showError(messageOwner_, formatText(loadText(IDS_JNI_ERROR),
+        showError(messageOwner(), formatText(loadText(IDS_JNI_ERROR),
                                             {loadText(IDS_CANNOT_CREATE_VM), reason ? loadText(reason) : L""}));
     }
     void reportMainClassFailure(MainClassFailure failure, const std::wstring& className) override {
         switch (failure) {
         case MainClassFailure::nameNotConvertible:
-            showFormattedError(messageOwner_, loadText(IDS_CANNOT_LOAD_MAIN_CLASS), className);
+            showFormattedError(messageOwner(), loadText(IDS_CANNOT_LOAD_MAIN_CLASS), className);
             break;
         case MainClassFailure::classNotFound:
-            showFormattedError(messageOwner_, loadText(IDS_MAIN_CLASS_NOT_FOUND), className);
+            showFormattedError(messageOwner(), loadText(IDS_MAIN_CLASS_NOT_FOUND), className);
             break;
         case MainClassFailure::noMainMethod:
-            showError(messageOwner_, loadText(IDS_NO_MAIN_METHOD));
+            showError(messageOwner(), loadText(IDS_NO_MAIN_METHOD));
             break;
         }
     }
@@ -55,7 +56,7 @@ public:
         if (!targets.errorFile.empty()) createFoldersForFile(targets.errorFile);
     }
     void mainStarting() override {}
-    void closeSplash() override {}
+    void closeSplash() override { splash_.close(); }
     bool showUncaughtException(jthrowable exception, JNIEnv* env) override {
         const std::wstring trace = captureStackTrace(env, exception);
         // Without a trace there is nothing to show: the application goes on.
@@ -66,7 +67,9 @@ public:
     void parkForever() override { Sleep(INFINITE); }
 
 private:
-    HWND messageOwner_;
+    HWND messageOwner() const { return splash_.window(); }
+
+    SplashScreen& splash_;
 };
 
 bool fileAt(const std::wstring& path) {
@@ -76,6 +79,8 @@ bool fileAt(const std::wstring& path) {
 }  // namespace
 
 Launcher::~Launcher() {
+    // The picture goes as soon as main has returned, not when the VM ends.
+    splash_.close();
     // DestroyJavaVM returns when the application's last non-daemon thread has
     // ended, so a windowed application keeps the process until it closes.
     if (vm_) vm_->destroy();
@@ -88,7 +93,7 @@ bool Launcher::initialize() {
     DWORD error = ERROR_SUCCESS;
     executablePath_ = moduleFileName(nullptr, error);
     if (executablePath_.empty()) {
-        showWindowsError(messageOwner_, loadText(IDS_WINDOWS_ERROR), loadText(IDS_MODULE_PATH_FAILED), error);
+        showWindowsError(messageOwner(), loadText(IDS_WINDOWS_ERROR), loadText(IDS_MODULE_PATH_FAILED), error);
         return false;
     }
     if (!loadSettings()) return false;
@@ -113,7 +118,7 @@ bool Launcher::loadSettings() {
     // A file that exists but cannot be read would read as empty and be
     // reported as naming no main class.
     if (const unsigned long problem = configFileProblem(configFile_)) {
-        showObjectError(messageOwner_, configFile_, problem);
+        showObjectError(messageOwner(), configFile_, problem);
         return false;
     }
 
@@ -135,7 +140,7 @@ bool Launcher::loadSettings() {
     ProfileFile userStore(userFile);
 
     if (!readLauncherSettings(settings_, layered.store(), haveUserFile ? &userStore : nullptr)) {
-        showError(messageOwner_, loadText(IDS_NO_MAIN_CLASS));
+        showError(messageOwner(), loadText(IDS_NO_MAIN_CLASS));
         return false;
     }
     return true;
@@ -225,7 +230,8 @@ int Launcher::runPairProduct() {
     if (!CreateProcessW(settings_.pairProduct.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &process)) {
         // The user started the application and nothing would happen.
-        showObjectError(messageOwner_, settings_.pairProduct, GetLastError());
+        const DWORD error = GetLastError();
+        showObjectError(messageOwner(), settings_.pairProduct, error);
         return kExitFailure;
     }
     UniqueHandle processHandle(process.hProcess);
@@ -255,20 +261,20 @@ int Launcher::startJava() {
     JvmLoadFailure failure;
     if (!loadJvmLibrary(runtime_.jvmPath, entryPoints, failure)) {
         if (failure.step == JvmLoadStep::loadLibrary)
-            showWindowsError(messageOwner_, loadText(IDS_CANNOT_LOAD_JVM), runtime_.jvmPath, failure.error);
+            showWindowsError(messageOwner(), loadText(IDS_CANNOT_LOAD_JVM), runtime_.jvmPath, failure.error);
         else
-            showWindowsError(messageOwner_, loadText(IDS_WINDOWS_ERROR), loadText(IDS_NO_CREATE_JAVA_VM),
+            showWindowsError(messageOwner(), loadText(IDS_WINDOWS_ERROR), loadText(IDS_NO_CREATE_JAVA_VM),
                              failure.error);
         return kExitFailure;
     }
     // An empty class path is reported; the start goes on, and the missing
     // main class is reported next.
-    if (plan.classPathMissing) showError(messageOwner_, loadText(IDS_NO_CLASS_PATH));
+    if (plan.classPathMissing) showError(messageOwner(), loadText(IDS_NO_CLASS_PATH));
 
     vm_ = std::make_unique<JavaVmOwner>(entryPoints);
     const std::uint32_t stackSize = plan.threadStackSize != 0 ? plan.threadStackSize : vm_->defaultThreadStackSize();
     const JavaMainPlan mainPlan = javaMainPlanOf(plan);
-    LauncherJavaHost host(messageOwner_);
+    LauncherJavaHost host(splash_);
     JavaVmOwner& vm = *vm_;
     const int result = runOnJavaMainThread(stackSize, [&vm, &mainPlan, &host] {
         return runJavaMain(vm, mainPlan, host);
@@ -285,8 +291,9 @@ bool Launcher::showSplash() {
     if (image.empty()) return true;
     std::wstring preference;
     display.readString(kDisplaySection, L"Preffer Native Splash Screen", preference);
-    // The launcher's own splash window is not part of this build yet: without
-    // the runtime's splash the start goes on without a picture.
-    nativeSplash_.start(runtime_.jvmPath, image, isYes(preference));
+    if (nativeSplash_.start(runtime_.jvmPath, image, isYes(preference))) return true;
+    std::wstring shadow;
+    display.readString(kDisplaySection, L"Splash Screen Shadow", shadow);
+    splash_.show(image, wantsSplashShadow(shadow));
     return true;
 }

@@ -4,6 +4,7 @@
 #include "jvm/JavaVm_jni.h"
 #include "launcher/LauncherSettings.h"
 #include "splash/NativeSplash_win.h"
+#include "splash/SplashScreen_win.h"
 
 #include <windows.h>
 
@@ -41,15 +42,18 @@ private:
     int startJava();
     // Shows the configured splash picture; false would end the run with 0.
     bool showSplash();
+    // The owner of the launcher's message boxes: the splash window while it
+    // shows, so that no box is hidden behind it.
+    HWND messageOwner() const { return splash_.window(); }
 
     std::wstring executablePath_;
     std::wstring configFile_;
     LauncherSettings settings_;
     std::vector<std::wstring> arguments_;
     RuntimeChoice runtime_;
-    HWND messageOwner_ = nullptr;
     bool singleInstanceEnabled_ = false;
     bool firstInstance_ = true;
     std::unique_ptr<JavaVmOwner> vm_;
     NativeSplash nativeSplash_;
+    SplashScreen splash_;
 };

@@ -1,5 +1,5 @@
 #!/bin/sh
-# Photographs the launcher's two dialogs as a user sees them: under Xvfb, in a
+# Photographs the launcher's two dialogs and its splash picture as a user sees them: under Xvfb, in a
 # Wine prefix of its own that draws with X (the test prefix draws nothing).
 # The pictures are kept as test artifacts; the run fails when a dialog does
 # not appear or its picture is blank.
@@ -19,23 +19,26 @@ export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 work=$(mktemp -d)
 trap 'wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
-# shot TITLE FILE: waits for the window, lets it paint, photographs it.
+# shot PATTERN FILE [MIN]: waits for the window whose line in xwininfo's tree
+# holds PATTERN (its quoted title, or its geometry), lets it paint,
+# photographs it. A picture with fewer colours than MIN (8 unless given) is
+# taken for blank.
 shot() {
   id=
   for i in $(seq 150); do
-    id=$(xwininfo -root -tree 2>/dev/null | grep "\"$1\"" | head -n 1 | awk '{print $1}')
+    id=$(xwininfo -root -tree 2>/dev/null | grep -F -- "$1" | head -n 1 | awk '{print $1}')
     [ -n "$id" ] && break
     sleep 0.2
   done
   if [ -z "$id" ]; then
-    echo "the window \"$1\" did not appear" >&2
+    echo "the window $1 did not appear" >&2
     return 1
   fi
   sleep 2
   timeout 30 /usr/bin/import -window "$id" "$out/$2"
   colours=$(/usr/bin/convert "$out/$2" -format %k info:)
   echo "$out/$2: $colours colours"
-  [ "$colours" -gt 8 ]
+  [ "$colours" -ge "${3:-8}" ]
 }
 
 # No runtime anywhere: the runtime-not-found dialog.
@@ -44,7 +47,7 @@ cp "$bin/launcher.exe" "$work/NoRuntime/App.exe"
 printf '[Java Runtime Environment]\r\nMain Class=com.example.App\r\nMinimum Version=1.8\r\nMaximum Version=any\r\n' \
   > "$work/NoRuntime/App.ini"
 wine "$work/NoRuntime/App.exe" </dev/null >/dev/null 2>&1 &
-shot "JRE nicht gefunden" runtime-not-found.png
+shot '"JRE nicht gefunden"' runtime-not-found.png
 wineserver -k >/dev/null 2>&1 || true
 sleep 1
 
@@ -58,4 +61,15 @@ cp "$bin/realjava/realapp.jar" "$bin/realjava/realhelper.jar" "$app/lib/"
 printf '[Java Runtime Environment]\r\nMain Class=realapp.RealApp\r\n[Class Path]\r\nClass Path=\\lib\\*.jar\r\n[Application]\r\nFailure Check=Yes\r\n' \
   > "$app/App.ini"
 wine "$app/App.exe" throw </dev/null >/dev/null 2>&1 &
-shot "Java Fehler" exception.png
+shot '"Java Fehler"' exception.png
+wineserver -k >/dev/null 2>&1 || true
+sleep 1
+
+# The splash picture while main runs on the real VM: 400 by 300, centred on
+# the 1366 by 768 screen, its transparent corner opaque.
+cp "$bin/pictures/splash-400x300.png" "$app/splash.png"
+printf '[Java Runtime Environment]\r\nMain Class=realapp.RealApp\r\n[Class Path]\r\nClass Path=\\lib\\*.jar\r\n[Display]\r\nSplash Screen=Z:%s\r\n' \
+  "$(echo "$app/splash.png" | tr / '\\')" > "$app/App.ini"
+wine "$app/App.exe" sleep </dev/null >/dev/null 2>&1 &
+# The test picture has three colours: two in its squares, black in its corner.
+shot '400x300+483+234' splash.png 3

@@ -27,6 +27,9 @@ public final class RealApp {
         } else if (action.equals("print")) {
             System.out.println("out line");
             System.err.println("err line");
+        } else if (action.equals("sleep")) {
+            // Keeps main running while the splash picture is photographed.
+            Thread.sleep(6000);
         } else if (action.equals("thread")) {
             // A non-daemon thread outlives main: the process must wait for it.
             Thread late = new Thread(new Runnable() {
