@@ -3,6 +3,9 @@
 //   vmoptions_bench            both measurements, figures on standard output
 //   vmoptions_bench classpath  only (a): planning the start with \lib\*.jar
 //                              matching 1,000, 5,000 and 10,000 jars
+//   vmoptions_bench splash     only (c): process start to the splash window
+//                              for a 1920 by 1080 picture, and to
+//                              JNI_CreateJavaVM with and without it
 //   vmoptions_bench overhead   only (b): process start to JNI_CreateJavaVM
 //                              for the sample application on the stand-in
 //                              runtime, against a trivial program's start
@@ -238,14 +241,19 @@ bool measureClassPath() {
 // ---------------------------------------------------------------------------
 // (b) launcher overhead
 
-bool measureOverhead() {
+// The sample as it ships, with the stand-in as the runtime beside it, in a
+// work folder of its own; main runs mainAction.
+struct SampleLayout {
+    std::wstring root;
+    std::wstring exe;
+    std::wstring record;
+};
+
+bool layOutSample(const wchar_t* name, const char* mainAction, SampleLayout& layout) {
     std::wstring bin = folderOf(ownPath());
     std::wstring launcher = bin + (sizeof(void*) == 8 ? L"\\launcher64.exe" : L"\\launcher.exe");
-    std::wstring trivial = bin + L"\\vmoptions_bench_trivial.exe";
     std::wstring standIn = bin + L"\\testjvm.dll";
-
-    // The sample as it ships, with the stand-in as the runtime beside it.
-    std::wstring root = makeWorkFolder(L"launcher-overhead-bench");
+    std::wstring root = makeWorkFolder(name);
     std::wstring sample = root + L"\\sample";
     for (const wchar_t* sub : {L"", L"\\lib", L"\\jre", L"\\jre\\bin", L"\\jre\\bin\\client"})
         CreateDirectoryW((sample + sub).c_str(), nullptr);
@@ -254,16 +262,27 @@ bool measureOverhead() {
     if (!CopyFileW(launcher.c_str(), exe.c_str(), FALSE) ||
         !CopyFileW(ini.c_str(), (sample + L"\\Sample.ini").c_str(), FALSE) ||
         !CopyFileW(standIn.c_str(), (sample + L"\\jre\\bin\\client\\jvm.dll").c_str(), FALSE)) {
-        std::wprintf(L"(b) cannot lay out the sample (launcher, Sample.ini and testjvm.dll are needed)\n");
+        std::wprintf(L"cannot lay out the sample (launcher, Sample.ini and testjvm.dll are needed)\n");
         return false;
     }
     writeFile(sample + L"\\jre\\bin\\java.dll", std::string());
     writeFile(sample + L"\\lib\\sample.jar", std::string());
     std::wstring scenario = root + L"\\scenario.ini";
     std::wstring record = root + L"\\record.txt";
-    writeFile(scenario, "[Vm]\r\nMainClass=com/example/sample/SampleApp\r\nMain=return\r\n");
+    writeFile(scenario, std::string("[Vm]\r\nMainClass=com/example/sample/SampleApp\r\nMain=") + mainAction + "\r\n");
     SetEnvironmentVariableW(L"TESTJVM_SCENARIO", scenario.c_str());
     SetEnvironmentVariableW(L"TESTJVM_RECORD", record.c_str());
+    layout = SampleLayout{root, exe, record};
+    return true;
+}
+
+bool measureOverhead() {
+    std::wstring trivial = folderOf(ownPath()) + L"\\vmoptions_bench_trivial.exe";
+    SampleLayout layout;
+    if (!layOutSample(L"launcher-overhead-bench", "return", layout)) return false;
+    const std::wstring& root = layout.root;
+    const std::wstring& exe = layout.exe;
+    const std::wstring& record = layout.record;
 
     std::vector<double> trivialRuns, user32Runs, toCreate, launcherRuns;
     bool ok = true;
@@ -320,6 +339,74 @@ bool measureOverhead() {
     return ok;
 }
 
+// ---------------------------------------------------------------------------
+// (c) the splash picture
+
+// One start of the sample: the time to JNI_CreateJavaVM and, with a splash,
+// to the splash window being visible (ShowWindow; UpdateWindow paints it
+// right after, on the same thread). Negative when it was not seen.
+bool timeStart(const SampleLayout& layout, bool splash, double& toSplash, double& toCreate) {
+    DeleteFileW(layout.record.c_str());
+    double start = 0;
+    UniqueHandle process = startProcess(layout.exe, L"", start);
+    if (!process) return false;
+    toSplash = toCreate = -1;
+    while (WaitForSingleObject(process.get(), 0) == WAIT_TIMEOUT) {
+        if (splash && toSplash < 0) {
+            HWND window = FindWindowW(L"SplashScreenWindow", nullptr);
+            if (window != nullptr && IsWindowVisible(window)) toSplash = nowMs() - start;
+        }
+        if (toCreate < 0 && readFile(layout.record).find("createResult=") != std::string::npos)
+            toCreate = nowMs() - start;
+        Sleep(1);
+    }
+    return waitForExit(process) == 0 && toCreate >= 0 && (!splash || toSplash >= 0);
+}
+
+bool measureSplash() {
+    SampleLayout layout;
+    // main runs long enough for the window to be seen.
+    if (!layOutSample(L"launcher-splash-bench", "sleep:300", layout)) return false;
+    std::wstring sample = folderOf(layout.exe);
+    std::wstring picture = sample + L"\\splash.png";
+    std::wstring ini = sample + L"\\Sample.ini";
+    std::string plain = readFile(ini);
+    if (!CopyFileW((folderOf(ownPath()) + L"\\pictures\\splash-1920x1080.png").c_str(), picture.c_str(), FALSE)) {
+        std::wprintf(L"(c) the 1920 by 1080 picture is missing (bin\\pictures)\n");
+        return false;
+    }
+    std::vector<double> plainCreate, splashShown, splashCreate;
+    for (int round = -2; round < kOverheadRounds; ++round) {
+        double shown = 0, created = 0, unused = 0;
+        writeFile(ini, plain);
+        if (!timeStart(layout, false, unused, created)) {
+            std::wprintf(L"(c) the sample did not start Java without a splash\n");
+            return false;
+        }
+        if (round >= 0) plainCreate.push_back(created);
+        writeFile(ini, plain + "\r\n[Display]\r\nSplash Screen=splash.png\r\n");
+        if (!timeStart(layout, true, shown, created)) {
+            std::wprintf(L"(c) the splash window was not seen, or Java did not start\n");
+            return false;
+        }
+        if (round >= 0) {
+            splashShown.push_back(shown);
+            splashCreate.push_back(created);
+        }
+    }
+    std::wprintf(L"(c) splash picture of 1920 by 1080 pixels (PNG), %d rounds (ms; polled every ~1 ms)\n",
+                 kOverheadRounds);
+    std::wprintf(L"    %-44ls %8ls %8ls\n", L"", L"median", L"best");
+    std::wprintf(L"    %-44ls %8.1f %8.1f\n", L"with splash: start to splash shown", median(splashShown),
+                 minimum(splashShown));
+    std::wprintf(L"    %-44ls %8.1f %8.1f\n", L"with splash: start to JNI_CreateJavaVM", median(splashCreate),
+                 minimum(splashCreate));
+    std::wprintf(L"    %-44ls %8.1f %8.1f\n", L"without splash: start to JNI_CreateJavaVM", median(plainCreate),
+                 minimum(plainCreate));
+    removeTree(layout.root);
+    return true;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -329,5 +416,6 @@ int wmain(int argc, wchar_t** argv) {
     bool ok = true;
     if (mode.empty() || mode == L"classpath") ok = measureClassPath() && ok;
     if (mode.empty() || mode == L"overhead") ok = measureOverhead() && ok;
+    if (mode.empty() || mode == L"splash") ok = measureSplash() && ok;
     return ok ? 0 : 1;
 }
