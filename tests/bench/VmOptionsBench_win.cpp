@@ -59,6 +59,15 @@ double minimum(const std::vector<double>& values) {
     return values.empty() ? 0.0 : *std::min_element(values.begin(), values.end());
 }
 
+// One row of a table of timings: its label, the median and the best value.
+void printTimes(const wchar_t* label, const std::vector<double>& values) {
+    std::wprintf(L"    %-44ls %8.1f %8.1f\n", label, median(values), minimum(values));
+}
+
+void printTimesHeader() {
+    std::wprintf(L"    %-44ls %8ls %8ls\n", L"", L"median", L"best");
+}
+
 std::wstring ownPath() {
     wchar_t path[MAX_PATH * 4];
     DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
@@ -323,15 +332,11 @@ bool measureOverhead() {
     if (ok) {
         std::wprintf(L"(b) sample application on the stand-in runtime, %d rounds (ms; record polled every ~1 ms)\n",
                      kOverheadRounds);
-        std::wprintf(L"    %-44ls %8ls %8ls\n", L"", L"median", L"best");
-        std::wprintf(L"    %-44ls %8.1f %8.1f\n", L"trivial GUI program: start to exit", median(trivialRuns),
-                     minimum(trivialRuns));
-        std::wprintf(L"    %-44ls %8.1f %8.1f\n", L"the same, touching user32: start to exit", median(user32Runs),
-                     minimum(user32Runs));
-        std::wprintf(L"    %-44ls %8.1f %8.1f\n", L"Sample.exe: start to JNI_CreateJavaVM", median(toCreate),
-                     minimum(toCreate));
-        std::wprintf(L"    %-44ls %8.1f %8.1f\n", L"Sample.exe: start to exit", median(launcherRuns),
-                     minimum(launcherRuns));
+        printTimesHeader();
+        printTimes(L"trivial GUI program: start to exit", trivialRuns);
+        printTimes(L"the same, touching user32: start to exit", user32Runs);
+        printTimes(L"Sample.exe: start to JNI_CreateJavaVM", toCreate);
+        printTimes(L"Sample.exe: start to exit", launcherRuns);
         std::wprintf(L"    %-44ls %8.1f %8.1f\n", L"launcher's own share (against user32 program)",
                      median(toCreate) - median(user32Runs), minimum(toCreate) - minimum(user32Runs));
     }
@@ -396,13 +401,10 @@ bool measureSplash() {
     }
     std::wprintf(L"(c) splash picture of 1920 by 1080 pixels (PNG), %d rounds (ms; polled every ~1 ms)\n",
                  kOverheadRounds);
-    std::wprintf(L"    %-44ls %8ls %8ls\n", L"", L"median", L"best");
-    std::wprintf(L"    %-44ls %8.1f %8.1f\n", L"with splash: start to splash shown", median(splashShown),
-                 minimum(splashShown));
-    std::wprintf(L"    %-44ls %8.1f %8.1f\n", L"with splash: start to JNI_CreateJavaVM", median(splashCreate),
-                 minimum(splashCreate));
-    std::wprintf(L"    %-44ls %8.1f %8.1f\n", L"without splash: start to JNI_CreateJavaVM", median(plainCreate),
-                 minimum(plainCreate));
+    printTimesHeader();
+    printTimes(L"with splash: start to splash shown", splashShown);
+    printTimes(L"with splash: start to JNI_CreateJavaVM", splashCreate);
+    printTimes(L"without splash: start to JNI_CreateJavaVM", plainCreate);
     removeTree(layout.root);
     return true;
 }
