@@ -12,10 +12,31 @@ sudo=
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
     $sudo dpkg --add-architecture i386
 fi
-# A mirror in the middle of a sync serves index files that do not match for a
-# while (then the i386 packages cannot be resolved): try again a few times.
+# A mirror in the middle of a sync serves index files that do not match its
+# release file for a while, seen for hours with bookworm-security's i386 index;
+# without it the i386 packages cannot be resolved. Such an index is fetched
+# once as the mirror has it and used as an older copy would be (the packages
+# are still checked against it); otherwise try again a few times.
+lists=/var/lib/apt/lists
+take_unmatched_indexes() {  # apt-get update's output
+    local url
+    for url in $(sed -n 's/^E: Failed to fetch \(http[^ ]*\/Packages\.xz\) .*unexpected size.*/\1/p' "$1" | sort -u); do
+        local name
+        name=$(printf '%s' "${url#*://}" | sed 's|/|_|g; s|\.xz$||')
+        echo "using $url as the mirror has it" >&2
+        $sudo /usr/lib/apt/apt-helper download-file "$url" /tmp/unmatched-index.xz >/dev/null &&
+            $sudo /usr/lib/apt/apt-helper cat-file /tmp/unmatched-index.xz | $sudo tee "$lists/$name" >/dev/null ||
+            return 1
+    done
+}
 install() {
-    $sudo apt-get update -q || return 1
+    local log
+    log=$(mktemp)
+    if ! $sudo apt-get update -q 2>&1 | tee "$log"; then :; fi
+    if grep -q '^E: ' "$log"; then
+        take_unmatched_indexes "$log" || { rm -f "$log"; return 1; }
+    fi
+    rm -f "$log"
     $sudo apt-get install -y -q --no-install-recommends "$@"
 }
 for attempt in 1 2 3 4 5 6; do

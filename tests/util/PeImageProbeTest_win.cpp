@@ -43,6 +43,8 @@ TEST(PeImageProbe, RealSystemDllsOfBothArchitectures) {
     // System32, which a 32-bit process reaches only as "Sysnative".
     const std::wstring wow64 = systemFolder(GetSystemWow64DirectoryW);
     if (wow64.empty()) GTEST_SKIP() << "32-bit system: no x64 DLLs to compare with";
+    if (GetFileAttributesW((wow64 + L"\\kernel32.dll").c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "a 64-bit Wine without its 32-bit half: no x86 DLLs to compare with";
     const std::wstring native = ownImageMachine() == kMachineX86
                                     ? systemFolder(GetWindowsDirectoryW) + L"\\Sysnative"
                                     : systemFolder(GetSystemDirectoryW);
