@@ -41,6 +41,7 @@ jint JavaVmOwner::create(const std::vector<std::string>& options) {
     const jint result = entryPoints_.createJavaVm(&vm, reinterpret_cast<void**>(&env), &args);
     if (result != JNI_OK) return result;
     vm_ = vm;
+    serving_ = vm;
     mainEnv_ = env;
     mainThreadAttached_ = true;
     mainThread_ = std::this_thread::get_id();
@@ -63,5 +64,23 @@ void JavaVmOwner::destroy() {
     JavaVM* vm = vm_;
     vm_ = nullptr;
     mainEnv_ = nullptr;
+    closing_ = true;
+    while (attaching_ != 0) std::this_thread::yield();
+    // Attached workers keep DestroyJavaVM waiting until they have left.
     vm->DestroyJavaVM();
+}
+
+JNIEnv* JavaVmOwner::attachWorker() {
+    JavaVM* vm = serving_;
+    if (vm == nullptr) return nullptr;
+    ++attaching_;
+    JNIEnv* env = nullptr;
+    const bool attached =
+        !closing_ && vm->AttachCurrentThread(reinterpret_cast<void**>(&env), nullptr) == JNI_OK;
+    --attaching_;
+    return attached ? env : nullptr;
+}
+
+void JavaVmOwner::detachWorker() {
+    if (JavaVM* vm = serving_) vm->DetachCurrentThread();
 }

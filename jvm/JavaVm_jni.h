@@ -2,6 +2,7 @@
 
 #include "jvm/JniTypes.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -52,9 +53,21 @@ public:
 
     bool exists() const { return vm_ != nullptr; }
 
+    // A thread that serves a later start enters the VM; null when there is
+    // no VM, or it is being destroyed. Such a thread ends its work with
+    // detachWorker, and DestroyJavaVM waits until it has.
+    JNIEnv* attachWorker();
+    void detachWorker();
+
 private:
     JvmEntryPoints entryPoints_;
     JavaVM* vm_ = nullptr;
+    // Workers attach only while the VM is not being destroyed: destroy sets
+    // closing_, then waits until no worker is between its check and its
+    // attach (a lock would bring a threads library into the executable).
+    std::atomic<JavaVM*> serving_{nullptr};
+    std::atomic<bool> closing_{false};
+    std::atomic<int> attaching_{0};
     JNIEnv* mainEnv_ = nullptr;
     bool createTried_ = false;
     bool mainThreadAttached_ = false;

@@ -70,24 +70,35 @@ namespace {
 
 // The class through FindClass, which on a thread without Java frames uses the
 // system class loader: the class path the VM was given.
-jclass findMainClass(JNIEnv* env, const MainClassPlan& plan, JavaMainHost& host) {
-    LocalRef name(env, toJavaString(env, plan.mainClass));
+// The class name in the modified UTF-8 that FindClass takes, made by the VM
+// itself; false when the name cannot become a Java string (described).
+bool modifiedUtf8Of(JNIEnv* env, const std::wstring& text, std::string& utf) {
+    LocalRef name(env, toJavaString(env, text));
     if (name.get() == nullptr) {
         if (env->ExceptionCheck()) env->ExceptionDescribe();
+        return false;
+    }
+    const char* chars = env->GetStringUTFChars(name.as<jstring>(), nullptr);
+    if (chars == nullptr) {
+        env->ExceptionDescribe();
+        return false;
+    }
+    utf = chars;
+    env->ReleaseStringUTFChars(name.as<jstring>(), chars);
+    return true;
+}
+
+jclass findMainClass(JNIEnv* env, const MainClassPlan& plan, JavaMainHost& host) {
+    std::string utf;
+    if (!modifiedUtf8Of(env, plan.mainClass, utf)) {
         host.reportMainClassFailure(MainClassFailure::nameNotConvertible, plan.mainClass);
         return nullptr;
     }
-    const char* utf = env->GetStringUTFChars(name.as<jstring>(), nullptr);
-    if (utf == nullptr) {
-        env->ExceptionDescribe();
-        return nullptr;
-    }
-    jclass mainClass = env->FindClass(utf);
+    jclass mainClass = env->FindClass(utf.c_str());
     if (mainClass == nullptr) {
         if (env->ExceptionCheck()) env->ExceptionDescribe();
-        host.reportMainClassFailure(MainClassFailure::classNotFound, fromModifiedUtf8(utf));
+        host.reportMainClassFailure(MainClassFailure::classNotFound, fromModifiedUtf8(utf.c_str()));
     }
-    env->ReleaseStringUTFChars(name.as<jstring>(), utf);
     return mainClass;
 }
 
@@ -192,5 +203,42 @@ bool runMainClass(JNIEnv* env, const MainClassPlan& plan,
         }
         env->DeleteLocalRef(exception);
     }
+    return true;
+}
+
+bool runSecondaryMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
+                      const std::function<void(int)>& reply) {
+    std::string utf;
+    if (!modifiedUtf8Of(env, mainClass, utf)) return false;
+    LocalRef found(env, env->FindClass(utf.c_str()));
+    if (found.get() == nullptr) {
+        if (env->ExceptionCheck()) env->ExceptionClear();
+        return false;
+    }
+    const jclass owner = found.as<jclass>();
+    bool returnsInt = false;
+    jmethodID method = env->GetStaticMethodID(owner, "secondaryMain", "([Ljava/lang/String;)V");
+    if (method == nullptr) {
+        if (env->ExceptionCheck()) env->ExceptionClear();
+        method = env->GetStaticMethodID(owner, "secondaryMain", "([Ljava/lang/String;)I");
+        returnsInt = true;
+    }
+    if (method == nullptr) {
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        return false;
+    }
+    LocalRef array(env, toJavaStringArray(arguments, env));
+    if (array.get() == nullptr) {
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        return false;
+    }
+    if (returnsInt) {
+        reply(env->CallStaticIntMethod(owner, method, array.get()));
+    } else {
+        // The later start need not wait for the work it asked for.
+        reply(0);
+        env->CallStaticVoidMethod(owner, method, array.get());
+    }
+    if (env->ExceptionCheck()) env->ExceptionDescribe();
     return true;
 }

@@ -3,6 +3,7 @@
 #include "jvm/JavaStartPlan.h"
 #include "jvm/JniTypes.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,3 +53,12 @@ jstring toJavaString(JNIEnv* env, const std::wstring& text);
 // A String[] of the texts; null when the array or any element cannot be made.
 // Leaves no local reference behind but the result.
 jobjectArray toJavaStringArray(const std::vector<std::wstring>& texts, JNIEnv* env);
+
+// Hands a later start's arguments to the main class's static
+// secondaryMain(String[]) on the calling thread, which is attached to the VM.
+// The void variant answers 0 through reply before it is called, the int
+// variant answers its result after it has returned. False, without an answer,
+// when the class, the method or the array is missing; an exception is
+// described on System.err and nothing is left pending.
+bool runSecondaryMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,
+                      const std::function<void(int)>& reply);

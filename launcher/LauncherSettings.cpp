@@ -95,6 +95,9 @@ bool readLauncherSettings(LauncherSettings& settings, SettingsStore& layered,
     settings.minVersion = minimumBound(read(layered, kRuntimeSection, L"Minimum Version"));
     settings.maxVersion = maximumBound(read(layered, kRuntimeSection, L"Maximum Version"));
     settings.isService = read(layered, kApplicationSection, L"Application Type") == L"service";
+    // Exactly "yes"; never for a service, whose every start runs.
+    settings.singleInstance =
+        !settings.isService && read(layered, kApplicationSection, L"Single Instance") == L"yes";
     settings.preferredVersions =
         splitAtSeparator(read(layered, kRuntimeSection, L"Preferred versions"), L";");
     // A per-user choice of runtime replaces the shipped one entirely, even when

@@ -25,6 +25,7 @@ struct LauncherSettings {
     JavaVersion minVersion;
     JavaVersion maxVersion;
     bool isService = false;
+    bool singleInstance = false;  // later starts hand their arguments to the first
     std::vector<std::wstring> preferredVersions;
     std::wstring jrePath;
     int jvmType = 0;  // 0 any VM, 1 server VM only, 2 server VM first

@@ -30,7 +30,8 @@ namespace {
 // The launcher as the Java main thread sees it.
 class LauncherJavaHost : public JavaMainHost {
 public:
-    explicit LauncherJavaHost(SplashScreen& splash) : splash_(splash) {}
+    LauncherJavaHost(SplashScreen& splash, SingleInstance& singleInstance)
+        : splash_(splash), singleInstance_(singleInstance) {}
 
     void reportVmCreationFailure(jint code) override {
         const unsigned reason = jniReasonMessageId(code);
@@ -55,7 +56,7 @@ public:
         if (!targets.outputFile.empty()) createFoldersForFile(targets.outputFile);
         if (!targets.errorFile.empty()) createFoldersForFile(targets.errorFile);
     }
-    void mainStarting() override {}
+    void mainStarting() override { singleInstance_.signalMainStarting(); }
     void closeSplash() override { splash_.close(); }
     bool showUncaughtException(jthrowable exception, JNIEnv* env) override {
         const std::wstring trace = captureStackTrace(env, exception);
@@ -70,7 +71,46 @@ private:
     HWND messageOwner() const { return splash_.window(); }
 
     SplashScreen& splash_;
+    SingleInstance& singleInstance_;
 };
+
+}  // namespace
+
+// Serves a later start in the first instance: enters the VM once main is
+// about to run and hands the arguments to the main class's secondaryMain.
+class JavaInstanceServer : public InstanceRequestServer {
+public:
+    explicit JavaInstanceServer(std::wstring mainClass) : mainClass_(std::move(mainClass)) {}
+
+    // The VM is there: requests are served from now on. keepAttached: the
+    // runtime ends the VM itself and its threads never leave it (IBM).
+    void serveWith(std::shared_ptr<JavaVmOwner> vm, bool keepAttached) {
+        AcquireSRWLockExclusive(&lock_);
+        vm_ = std::move(vm);
+        keepAttached_ = keepAttached;
+        ReleaseSRWLockExclusive(&lock_);
+    }
+
+    void serve(const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply) override {
+        AcquireSRWLockShared(&lock_);
+        const std::shared_ptr<JavaVmOwner> vm = vm_;
+        const bool keepAttached = keepAttached_;
+        ReleaseSRWLockShared(&lock_);
+        if (!vm) return;
+        JNIEnv* env = vm->attachWorker();
+        if (env == nullptr) return;
+        runSecondaryMain(env, mainClass_, arguments, reply);
+        if (!keepAttached) vm->detachWorker();
+    }
+
+private:
+    const std::wstring mainClass_;
+    SRWLOCK lock_ = SRWLOCK_INIT;
+    std::shared_ptr<JavaVmOwner> vm_;
+    bool keepAttached_ = false;
+};
+
+namespace {
 
 bool fileAt(const std::wstring& path) {
     return fileExists(path);
@@ -84,6 +124,8 @@ Launcher::~Launcher() {
     // DestroyJavaVM returns when the application's last non-daemon thread has
     // ended, so a windowed application keeps the process until it closes.
     if (vm_) vm_->destroy();
+    // Later starts are served as long as the application lives.
+    singleInstance_.close();
     // The runtime's splash library is told last, after the VM has gone.
     nativeSplash_.close();
 }
@@ -100,14 +142,14 @@ bool Launcher::initialize() {
     if (!checkSingleInstance()) return false;
     // A later start of a single-instance application hands its arguments to
     // the first one and needs no runtime of its own.
-    if (singleInstanceEnabled_ && !firstInstance_) return true;
+    if (isLaterStart()) return true;
     if (settings_.overrideWorkingDir) moveToExecutableFolder();
     return findRuntime();
 }
 
 int Launcher::run() {
     if (runtime_.handOverToPair) return runPairProduct();
-    if (singleInstanceEnabled_ && !firstInstance_) return waitForFirstInstance();
+    if (isLaterStart()) return singleInstance_.waitForFirstInstance();
     return startJava();
 }
 
@@ -147,11 +189,11 @@ bool Launcher::loadSettings() {
 }
 
 bool Launcher::checkSingleInstance() {
-    // Single-instance mode is not available in this build: every start is a
-    // start of its own.
-    singleInstanceEnabled_ = false;
-    firstInstance_ = true;
-    return true;
+    if (!settings_.singleInstance) return true;
+    instanceServer_ = std::make_shared<JavaInstanceServer>(settings_.mainClass);
+    // False: a later start whose arguments could not be handed over ends
+    // with -1 and no message.
+    return singleInstance_.start(executablePath_, arguments_, instanceServer_);
 }
 
 void Launcher::moveToExecutableFolder() {
@@ -243,11 +285,6 @@ int Launcher::runPairProduct() {
     return static_cast<int>(exitCode);
 }
 
-int Launcher::waitForFirstInstance() {
-    // Without single-instance mode no start is ever a forwarded one.
-    return kExitFailure;
-}
-
 int Launcher::startJava() {
     LayeredProfileFile layered(configFile_, embeddedBaseSettings(settings_.upgradeCode));
     const JavaStartPlan plan =
@@ -271,10 +308,11 @@ int Launcher::startJava() {
     // main class is reported next.
     if (plan.classPathMissing) showError(messageOwner(), loadText(IDS_NO_CLASS_PATH));
 
-    vm_ = std::make_unique<JavaVmOwner>(entryPoints);
+    vm_ = std::make_shared<JavaVmOwner>(entryPoints);
+    if (instanceServer_) instanceServer_->serveWith(vm_, keepsMainThreadAlive(runtime_));
     const std::uint32_t stackSize = plan.threadStackSize != 0 ? plan.threadStackSize : vm_->defaultThreadStackSize();
     const JavaMainPlan mainPlan = javaMainPlanOf(plan);
-    LauncherJavaHost host(splash_);
+    LauncherJavaHost host(splash_, singleInstance_);
     JavaVmOwner& vm = *vm_;
     const int result = runOnJavaMainThread(stackSize, [&vm, &mainPlan, &host] {
         return runJavaMain(vm, mainPlan, host);

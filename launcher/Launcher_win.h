@@ -1,5 +1,6 @@
 #pragma once
 
+#include "instance/SingleInstance_win.h"
 #include "jre/RuntimeChoice.h"
 #include "jvm/JavaVm_jni.h"
 #include "launcher/LauncherSettings.h"
@@ -15,6 +16,8 @@
 // The one application object of the process: the settings and the state of
 // one start. Constructed by the entry point, initialised, run, and destroyed
 // (the teardown, which destroys the VM) before the process ends.
+class JavaInstanceServer;
+
 class Launcher {
 public:
     Launcher() = default;
@@ -38,7 +41,7 @@ private:
     // Writes the runtime folder the user picked where the next start reads it.
     void storeRuntimeFolder(const std::wstring& folder);
     int runPairProduct();
-    int waitForFirstInstance();
+    bool isLaterStart() const { return singleInstance_.role() == SingleInstance::Role::later; }
     int startJava();
     // Shows the configured splash picture; false would end the run with 0.
     bool showSplash();
@@ -51,9 +54,10 @@ private:
     LauncherSettings settings_;
     std::vector<std::wstring> arguments_;
     RuntimeChoice runtime_;
-    bool singleInstanceEnabled_ = false;
-    bool firstInstance_ = true;
-    std::unique_ptr<JavaVmOwner> vm_;
+    SingleInstance singleInstance_;
+    std::shared_ptr<JavaInstanceServer> instanceServer_;
+    // Shared with the threads that serve later starts.
+    std::shared_ptr<JavaVmOwner> vm_;
     NativeSplash nativeSplash_;
     SplashScreen splash_;
 };

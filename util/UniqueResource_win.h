@@ -91,6 +91,13 @@ struct MappedViewTraits {
     static void close(Type v) noexcept { UnmapViewOfFile(v); }
 };
 
+struct WritableViewTraits {
+    using Type = void*;
+    static Type invalid() noexcept { return nullptr; }
+    static bool isValid(Type v) noexcept { return v != nullptr; }
+    static void close(Type v) noexcept { UnmapViewOfFile(v); }
+};
+
 struct GdiObjectTraits {
     using Type = HGDIOBJ;
     static Type invalid() noexcept { return nullptr; }
@@ -104,4 +111,5 @@ using UniqueFind = UniqueResource<FindHandleTraits>;
 using UniqueRegKey = UniqueResource<RegistryKeyTraits>;
 using UniqueModule = UniqueResource<ModuleTraits>;
 using UniqueMappedView = UniqueResource<MappedViewTraits>;
+using UniqueWritableView = UniqueResource<WritableViewTraits>;
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <future>
 #include <string>
 
 namespace {
@@ -134,4 +135,22 @@ TEST_F(RealJava, ClassWithoutMainEndsTheStartInsteadOfHanging) {
     ASSERT_EQ(run.dialogs.size(), 1u) << describeRun(run);
     EXPECT_EQ(run.dialogs[0].text, L"Keine Main class in der angegebenen Klasse gefunden.\n");
     EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
+}
+
+TEST_F(RealJava, LaterStartIsServedByARealSecondaryMainOnAJavaThread) {
+    ASSERT_TRUE(configure(L"Output File=out.log\nSingle Instance=yes\n"));
+    auto first = std::async(std::launch::async, [this] { return start(L"serve"); });
+    for (int i = 0; i < 400 && !contains(file(L"out.log"), "serving"); ++i) Sleep(50);
+    ASSERT_TRUE(contains(file(L"out.log"), "serving")) << "the first instance's main did not start";
+    RunResult later = start(L"x \"y \u00e4\"");
+    EXPECT_EQ(later.exitCode, 7u) << describeRun(later);
+    EXPECT_TRUE(later.dialogs.empty()) << describeRun(later);
+    // The first instance's main saw the call and ended; the worker thread
+    // left the VM, so the process did not wait for it.
+    RunResult firstRun = first.get();
+    EXPECT_FALSE(firstRun.timedOut) << describeRun(firstRun);
+    EXPECT_EQ(firstRun.exitCode, 0u) << describeRun(firstRun);
+    const std::string out = file(L"out.log");
+    EXPECT_TRUE(contains(out, "secondary 2: " + units(L"x") + "| " + units(L"y \u00e4") + "|\r\n")) << out;
+    EXPECT_TRUE(contains(out, "served 1\r\n")) << out;
 }

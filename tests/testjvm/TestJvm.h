@@ -17,6 +17,7 @@
 // Write it in UTF-16LE with a byte-order mark for text beyond ASCII, or use
 // the escapes \r \n \t \\ \uXXXX (one UTF-16 unit) in the text keys.
 //   CreateResult=<n>        JNI_CreateJavaVM's result (0). Non-zero: no VM.
+//   CreateDelay=<ms>        JNI_CreateJavaVM takes this long first (0)
 //   DefaultStackSize=<n>    javaStackSize answered for a JDK 1.1 block (0)
 //   LauncherHelper=yes|no   sun/launcher/LauncherHelper exists (yes); it is
 //                           reached through JVM_FindClassFromBootLoader or

@@ -183,6 +183,8 @@ jint createJavaVm(JavaVM** vm, void** env, void* arguments) {
     } else {
         state.scenario = readScenario();
         result = state.scenario.createResult;
+        // A VM that takes its time to start, as a large one does.
+        if (state.scenario.createDelayMs > 0) Sleep(state.scenario.createDelayMs);
     }
     record.add("createResult", static_cast<long long>(result));
     *vm = nullptr;

@@ -51,6 +51,7 @@ void tellStandardError(const std::string& text);
 
 struct Scenario {
     jint createResult = JNI_OK;
+    DWORD createDelayMs = 0;
     jint defaultStackSize = 0;
     bool launcherHelper = true;
     // hotspot: LauncherHelper.checkAndLoadMain ends the process for a class it

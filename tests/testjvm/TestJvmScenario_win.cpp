@@ -117,6 +117,7 @@ Scenario readScenario() {
     ScenarioFile file(scenarioPath());
     Scenario scenario;
     scenario.createResult = file.number(L"CreateResult", JNI_OK);
+    scenario.createDelayMs = static_cast<DWORD>(file.number(L"CreateDelay", 0));
     scenario.defaultStackSize = file.number(L"DefaultStackSize", 0);
     scenario.launcherHelper = file.flag(L"LauncherHelper", true);
     if (_wcsicmp(file.text(L"CheckAndLoadMain", L"hotspot").c_str(), L"null") == 0) {

@@ -7,7 +7,25 @@ import realhelper.Texts;
  * says what to do; what it does goes to System.out and System.err.
  */
 public final class RealApp {
+    private static final Object served = new Object();
+    private static int secondaryCalls;
+
     private RealApp() {
+    }
+
+    /** A later start's arguments, as UTF-16 units; answers it with 7. */
+    public static int secondaryMain(String[] args) {
+        StringBuilder line = new StringBuilder("secondary " + args.length + ":");
+        for (int i = 0; i < args.length; i++) {
+            line.append(' ').append(Texts.units(args[i])).append('|');
+        }
+        System.out.println(line);
+        System.out.flush();
+        synchronized (served) {
+            secondaryCalls++;
+            served.notifyAll();
+        }
+        return 7;
     }
 
     public static void main(String[] args) throws Exception {
@@ -27,6 +45,17 @@ public final class RealApp {
         } else if (action.equals("print")) {
             System.out.println("out line");
             System.err.println("err line");
+        } else if (action.equals("serve")) {
+            // Runs until a later start has been served, for at most 30 s.
+            System.out.println("serving");
+            System.out.flush();
+            long end = System.currentTimeMillis() + 30000;
+            synchronized (served) {
+                while (secondaryCalls == 0 && System.currentTimeMillis() < end) {
+                    served.wait(100);
+                }
+            }
+            System.out.println("served " + secondaryCalls);
         } else if (action.equals("sleep")) {
             // Keeps main running while the splash picture is photographed.
             Thread.sleep(6000);

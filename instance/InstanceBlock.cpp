@@ -1,0 +1,64 @@
+#include "instance/InstanceBlock.h"
+
+#include "util/Utf16.h"
+
+#include <algorithm>
+
+std::wstring instanceNameOf(const std::wstring& executablePath) {
+    std::wstring name = executablePath;
+    std::replace(name.begin(), name.end(), L'\\', L'_');
+    return name;
+}
+
+std::wstring readyEventNameOf(const std::wstring& instanceName) {
+    return instanceName + L"_upr_evt";
+}
+
+std::wstring forwardLockNameOf(const std::wstring& instanceName) {
+    return instanceName + L"_fwd_mtx";
+}
+
+std::vector<std::uint8_t> encodeInstanceArguments(const std::vector<std::wstring>& arguments) {
+    std::u16string units;
+    for (const std::wstring& argument : arguments) {
+        units += toUtf16(argument);
+        units += u'\0';
+        if (units.size() * 2 > kForwardedBytesLimit) return {};
+    }
+    units += u'\0';
+    if (units.size() * 2 > kForwardedBytesLimit) return {};
+    std::vector<std::uint8_t> bytes;
+    bytes.reserve(units.size() * 2);
+    for (char16_t unit : units) {
+        bytes.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>(unit >> 8));
+    }
+    return bytes;
+}
+
+std::vector<std::wstring> decodeInstanceArguments(const std::uint8_t* area) {
+    std::vector<std::wstring> arguments;
+    std::u16string current;
+    // The walk ends before the area's last unit.
+    const std::size_t unitCount = kArgumentAreaSize / 2 - 1;
+    for (std::size_t i = 0; i < unitCount; ++i) {
+        const char16_t unit = static_cast<char16_t>(area[2 * i] | (area[2 * i + 1] << 8));
+        if (unit != u'\0') {
+            current += unit;
+            continue;
+        }
+        arguments.push_back(fromUtf16(current.data(), current.size()));
+        current.clear();
+        if (area[2 * i + 2] == 0 && area[2 * i + 3] == 0) break;
+    }
+    return arguments;
+}
+
+std::uint32_t readBlockWord(const std::uint8_t* block, std::size_t offset) {
+    return static_cast<std::uint32_t>(block[offset]) | static_cast<std::uint32_t>(block[offset + 1]) << 8 |
+           static_cast<std::uint32_t>(block[offset + 2]) << 16 | static_cast<std::uint32_t>(block[offset + 3]) << 24;
+}
+
+void writeBlockWord(std::uint8_t* block, std::size_t offset, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) block[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The shared block through which a later start of a single-instance
+// application hands its arguments to the first one. 2092 bytes, little-endian:
+//   0  thread id of the first instance's listener thread
+//   4  process id of the first instance
+//   8  id of the registered message
+//  12  the argument area (2080 bytes), written by each later start
+constexpr std::size_t kInstanceBlockSize = 2092;
+constexpr std::size_t kListenerThreadOffset = 0;
+constexpr std::size_t kFirstProcessOffset = 4;
+constexpr std::size_t kMessageIdOffset = 8;
+constexpr std::size_t kArgumentAreaOffset = 12;
+constexpr std::size_t kArgumentAreaSize = kInstanceBlockSize - kArgumentAreaOffset;
+// A later start writes at most this many bytes of the area, terminators
+// included; the reader scans the whole area.
+constexpr std::size_t kForwardedBytesLimit = 1040;
+
+// The name of the block and of the registered message: the executable's full
+// path with every backslash made an underscore, nothing else changed.
+std::wstring instanceNameOf(const std::wstring& executablePath);
+// The event that holds forwarded requests back until main is about to run.
+std::wstring readyEventNameOf(const std::wstring& instanceName);
+// The mutex that later starts hold, one at a time, from writing the argument
+// area until their answer has come, so that none overwrites another's list.
+std::wstring forwardLockNameOf(const std::wstring& instanceName);
+
+// The argument list as the area holds it: each argument's UTF-16 units and a
+// NUL, then one more NUL. Empty when the encoding takes more than
+// kForwardedBytesLimit bytes (nothing is forwarded then).
+std::vector<std::uint8_t> encodeInstanceArguments(const std::vector<std::wstring>& arguments);
+
+// The list read back from an area of kArgumentAreaSize bytes: an empty
+// argument ends it; an argument the area ends in without two NULs in a row is
+// dropped.
+std::vector<std::wstring> decodeInstanceArguments(const std::uint8_t* area);
+
+// Little-endian 32-bit header fields.
+std::uint32_t readBlockWord(const std::uint8_t* block, std::size_t offset);
+void writeBlockWord(std::uint8_t* block, std::size_t offset, std::uint32_t value);
