@@ -1,6 +1,9 @@
 #include "jre/RegistryScan.h"
 
+#include "util/Trace.h"
+
 #include <algorithm>
+#include <cwctype>
 
 const RegistryRoot kRegistryRoots[7] = {
     {L"Software\\JavaSoft\\JDK\\", InstallKind::jdk, VendorFamily::javaSoft, false, false},
@@ -17,10 +20,99 @@ const RegistryRoot kRegistryRoots[7] = {
      false},
 };
 
+const VendorRoot kVendorRoots[8] = {
+    {L"SOFTWARE\\Eclipse Adoptium\\", VendorLayout::kindVersionVmLeaf, L"Path", false},
+    {L"SOFTWARE\\Eclipse Foundation\\", VendorLayout::kindVersionVmLeaf, L"Path", false},
+    {L"SOFTWARE\\AdoptOpenJDK\\", VendorLayout::kindVersionVmLeaf, L"Path", false},
+    {L"SOFTWARE\\Microsoft\\JDK\\", VendorLayout::versionVmLeaf, L"Path", false},
+    {L"SOFTWARE\\SapMachine\\JDK\\", VendorLayout::versionKey, L"JavaHome", false},
+    {L"SOFTWARE\\Azul Systems\\Zulu\\", VendorLayout::productKey, L"InstallationPath", false},
+    {L"SOFTWARE\\BellSoft\\Liberica\\", VendorLayout::productKey, L"InstallationPath", false},
+    {L"SOFTWARE\\Semeru\\", VendorLayout::kindVersionVmLeaf, L"Path", true},
+};
+
 namespace {
 
+bool kindSelected(InstallKind kind, const RegistryCriteria& criteria) {
+    return kind == InstallKind::jdk ? criteria.jdkSelected : criteria.jreSelected;
+}
+
 bool kindSelected(const RegistryRoot& root, const RegistryCriteria& criteria) {
-    return root.kind == InstallKind::jdk ? criteria.jdkSelected : criteria.jreSelected;
+    return kindSelected(root.kind, criteria);
+}
+
+bool sameLetters(const std::wstring& a, const wchar_t* b) {
+    size_t i = 0;
+    for (; i < a.size() && b[i] != L'\0'; ++i)
+        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+    return i == a.size() && b[i] == L'\0';
+}
+
+bool containsLetters(const std::wstring& text, const wchar_t* part) {
+    std::wstring lower = text;
+    for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
+    return lower.find(part) != std::wstring::npos;
+}
+
+const wchar_t* hiveName(RegistryHive hive) {
+    return hive == RegistryHive::localMachine ? L"HKLM\\" : L"HKCU\\";
+}
+
+void tracePassedOver(RegistryHive hive, const std::wstring& key, const wchar_t* reason) {
+    if (tracing()) trace(L"registry " + std::wstring(hiveName(hive)) + key + L": passed over, " + reason);
+}
+
+// One version key a vendor's installer left, before its home is read.
+struct VendorKey {
+    std::wstring key;
+    std::wstring versionName;
+    InstallKind kind;
+    VendorFamily vendor;
+};
+
+// The {MSI|EXE} leaves below key\vm (hotspot or openj9).
+void addLeaves(RuntimeRegistry& registry, RegistryHive hive, const VendorRoot& root, const std::wstring& key,
+               const std::wstring& versionName, InstallKind kind, std::vector<VendorKey>& keys) {
+    for (const std::wstring& vm : registry.subkeyNames(hive, key)) {
+        const bool openj9 = sameLetters(vm, L"openj9");
+        if (!openj9 && (root.openj9Only || !sameLetters(vm, L"hotspot"))) continue;
+        const std::wstring vmKey = key + L"\\" + vm;
+        for (const std::wstring& leaf : registry.subkeyNames(hive, vmKey)) {
+            if (!sameLetters(leaf, L"MSI") && !sameLetters(leaf, L"EXE")) continue;
+            keys.push_back(VendorKey{vmKey + L"\\" + leaf, versionName, kind,
+                                     openj9 ? VendorFamily::ibm : VendorFamily::javaSoft});
+        }
+    }
+}
+
+std::vector<VendorKey> vendorKeys(RuntimeRegistry& registry, RegistryHive hive, const VendorRoot& root) {
+    std::vector<VendorKey> keys;
+    const std::wstring base = root.key;
+    switch (root.layout) {
+    case VendorLayout::kindVersionVmLeaf:
+        for (const std::wstring& kindName : registry.subkeyNames(hive, base)) {
+            const bool jdk = sameLetters(kindName, L"JDK");
+            if (!jdk && !sameLetters(kindName, L"JRE")) continue;
+            const std::wstring kindKey = base + kindName;
+            for (const std::wstring& version : registry.subkeyNames(hive, kindKey))
+                addLeaves(registry, hive, root, kindKey + L"\\" + version, version,
+                          jdk ? InstallKind::jdk : InstallKind::jre, keys);
+        }
+        break;
+    case VendorLayout::versionVmLeaf:
+        for (const std::wstring& version : registry.subkeyNames(hive, base))
+            addLeaves(registry, hive, root, base + version, version, InstallKind::jdk, keys);
+        break;
+    case VendorLayout::versionKey:
+    case VendorLayout::productKey:
+        for (const std::wstring& name : registry.subkeyNames(hive, base)) {
+            const bool jre = root.layout == VendorLayout::productKey && containsLetters(name, L"jre");
+            keys.push_back(VendorKey{base + name, name, jre ? InstallKind::jre : InstallKind::jdk,
+                                     VendorFamily::javaSoft});
+        }
+        break;
+    }
+    return keys;
 }
 
 bool vendorAllowed(VendorFamily vendor, const RegistryCriteria& criteria) {
@@ -63,25 +155,90 @@ bool isWithinBounds(const JavaVersion& version, const JavaVersion& minimum,
     return noMaximum || JavaVersion::compare(version, maximum) <= 0;
 }
 
-std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry,
-                                            const RegistryCriteria& criteria,
-                                            const FileProbe& exists) {
+std::wstring javaVersionOfRelease(const std::string& text) {
+    const std::string key = "JAVA_VERSION=";
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        start = end + 1;
+        if (line.compare(0, key.size(), key) != 0) continue;
+        line.erase(0, key.size());
+        std::wstring value;
+        for (char c : line)
+            if (c != '"' && c != '\r') value += static_cast<wchar_t>(static_cast<unsigned char>(c));
+        return value;
+    }
+    return std::wstring();
+}
+
+std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const RegistryCriteria& criteria,
+                                            const FileProbe& exists, const ReleaseVersionProbe& releaseVersion) {
     std::vector<JreCandidate> candidates;
+    const RegistryHive machine = RegistryHive::localMachine;
     for (const RegistryRoot& root : kRegistryRoots) {
         if (!isRootScanned(root, criteria)) continue;
         bool preferred = isRootPreferred(root, criteria);
         int jvmType = validationJvmType(root, criteria.jvmType);
-        for (const std::wstring& name : registry.subkeyNames(root.key)) {
+        const std::wstring rootKey = root.key;
+        for (const std::wstring& name : registry.subkeyNames(machine, rootKey)) {
+            const std::wstring key = rootKey + name;
             JavaVersion version;
             version.parse(name, 0);
-            if (!isWithinBounds(version, criteria.minVersion, criteria.maxVersion)) continue;
-            std::wstring home = registry.javaHome(root.key + name);
-            if (home.empty()) continue;
+            if (!isWithinBounds(version, criteria.minVersion, criteria.maxVersion)) {
+                tracePassedOver(machine, key, L"outside the version bounds");
+                continue;
+            }
+            std::wstring home = registry.stringValue(machine, key, L"JavaHome");
+            if (home.empty()) {
+                tracePassedOver(machine, key, L"no JavaHome");
+                continue;
+            }
             home = withTrailingBackslash(home);
             if (root.homeInJreFolder) home += L"jre\\";
             auto library = findJvmLibrary(home, jvmType, exists);
-            if (!library) continue;
-            candidates.push_back(JreCandidate{version, home, library->isServerVm, preferred, root.vendor});
+            if (!library) {
+                tracePassedOver(machine, key, (L"no VM library in " + home).c_str());
+                continue;
+            }
+            if (tracing()) trace(L"registry HKLM\\" + key + L": candidate " + version.format() + L" in " + home);
+            candidates.push_back(JreCandidate{version, home, library->isServerVm, preferred, root.vendor,
+                                              root.vendor == VendorFamily::ibm});
+        }
+    }
+
+    for (RegistryHive hive : {RegistryHive::localMachine, RegistryHive::currentUser}) {
+        for (const VendorRoot& root : kVendorRoots) {
+            for (const VendorKey& found : vendorKeys(registry, hive, root)) {
+                const bool kindScanned = criteria.allKindsAllowed || kindSelected(found.kind, criteria);
+                if (!kindScanned || !vendorAllowed(found.vendor, criteria)) {
+                    tracePassedOver(hive, found.key, L"its kind or vendor is not asked for");
+                    continue;
+                }
+                std::wstring home = registry.stringValue(hive, found.key, root.value);
+                if (home.empty()) {
+                    tracePassedOver(hive, found.key, L"no home");
+                    continue;
+                }
+                home = withTrailingBackslash(home);
+                JavaVersion version;
+                if (!version.parse(found.versionName, 0) && releaseVersion) version.parse(releaseVersion(home), 0);
+                if (!isWithinBounds(version, criteria.minVersion, criteria.maxVersion)) {
+                    tracePassedOver(hive, found.key, L"outside the version bounds");
+                    continue;
+                }
+                auto library = findJvmLibrary(home, criteria.jvmType, exists);
+                if (!library) {
+                    // Uninstallers leave keys behind.
+                    tracePassedOver(hive, found.key, (L"no VM library in " + home).c_str());
+                    continue;
+                }
+                if (tracing())
+                    trace(L"registry " + std::wstring(hiveName(hive)) + found.key + L": candidate " +
+                          version.format() + L" in " + home);
+                const bool preferred = kindSelected(found.kind, criteria) && vendorPreferred(found.vendor, criteria);
+                candidates.push_back(JreCandidate{version, home, library->isServerVm, preferred, found.vendor, false});
+            }
         }
     }
     return candidates;
@@ -120,12 +277,13 @@ size_t choosePreferredCandidate(const std::vector<JreCandidate>& ranked,
     return 0;
 }
 
-std::optional<RegisteredRuntime> selectRegisteredRuntime(RuntimeRegistry& registry,
-                                                    const RegistryCriteria& criteria,
-                                                    const FileProbe& exists) {
-    std::vector<JreCandidate> candidates = collectCandidates(registry, criteria, exists);
+std::optional<RegisteredRuntime> selectRegisteredRuntime(RuntimeRegistry& registry, const RegistryCriteria& criteria,
+                                                         const FileProbe& exists,
+                                                         const ReleaseVersionProbe& releaseVersion) {
+    std::vector<JreCandidate> candidates = collectCandidates(registry, criteria, exists, releaseVersion);
     if (candidates.empty()) return std::nullopt;
     rankCandidates(candidates, criteria);
     const JreCandidate& chosen = candidates[choosePreferredCandidate(candidates, criteria.preferredVersions)];
-    return RegisteredRuntime{chosen.home, chosen.vendor};
+    if (tracing()) trace(L"registry: chose " + chosen.version.format() + L" in " + chosen.home);
+    return RegisteredRuntime{chosen.home, chosen.vendor, chosen.ibmRoot};
 }

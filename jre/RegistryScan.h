@@ -3,6 +3,7 @@
 #include "jre/JavaVersion.h"
 #include "jre/JvmLibrary.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,12 +37,14 @@ struct JreCandidate {
     bool isServerVm = false;
     bool preferred = false;
     VendorFamily vendor = VendorFamily::javaSoft;
+    bool ibmRoot = false;  // listed by IBM's own installer, whose VM ends itself
 };
 
 // The runtime a registry scan chose.
 struct RegisteredRuntime {
     std::wstring home;  // ends in "\"
     VendorFamily vendor = VendorFamily::javaSoft;
+    bool ibmRoot = false;
 };
 
 // A registry key under which runtime installers list their versions.
@@ -56,17 +59,43 @@ struct RegistryRoot {
 // The roots in scan order.
 extern const RegistryRoot kRegistryRoots[7];
 
+// How the installers of today's OpenJDK builds list their runtimes, under
+// HKEY_LOCAL_MACHINE and (per-user installs) HKEY_CURRENT_USER:
+enum class VendorLayout {
+    kindVersionVmLeaf,  // {JDK|JRE}\<version>\{hotspot|openj9}\{MSI|EXE}
+    versionVmLeaf,      // <version>\hotspot\{MSI|EXE}, JDKs only
+    versionKey,         // <version>, JDKs only
+    productKey,         // <product>: the version in its name, or in the home's release file
+};
+
+struct VendorRoot {
+    const wchar_t* key;  // ending in "\"
+    VendorLayout layout;
+    const wchar_t* value;  // the home's value name
+    bool openj9Only;       // lists OpenJ9 builds only (IBM's family)
+};
+
+extern const VendorRoot kVendorRoots[8];
+
+enum class RegistryHive { localMachine, currentUser };
+
 // What the scan needs to know of the registry (one view of it).
 class RuntimeRegistry {
 public:
     virtual ~RuntimeRegistry() = default;
     // The names of key's direct subkeys in listing order; none when the key
     // cannot be opened.
-    virtual std::vector<std::wstring> subkeyNames(const std::wstring& key) = 0;
-    // The "JavaHome" string of key; empty when the key, the value or its
+    virtual std::vector<std::wstring> subkeyNames(RegistryHive hive, const std::wstring& key) = 0;
+    // The string value name of key; empty when the key, the value or its
     // text is missing.
-    virtual std::wstring javaHome(const std::wstring& key) = 0;
+    virtual std::wstring stringValue(RegistryHive hive, const std::wstring& key, const wchar_t* name) = 0;
 };
+
+// The JAVA_VERSION of a runtime home's release file; empty when there is none.
+using ReleaseVersionProbe = std::function<std::wstring(const std::wstring& home)>;
+
+// The JAVA_VERSION="..." value of a release file's text; empty without one.
+std::wstring javaVersionOfRelease(const std::string& text);
 
 // Whether the settings let the scan look under root.
 bool isRootScanned(const RegistryRoot& root, const RegistryCriteria& criteria);
@@ -82,10 +111,12 @@ int validationJvmType(const RegistryRoot& root, int jvmType);
 bool isWithinBounds(const JavaVersion& version, const JavaVersion& minimum,
                     const JavaVersion& maximum);
 
-// Every registered runtime that fits the settings, in discovery order.
-std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry,
-                                            const RegistryCriteria& criteria,
-                                            const FileProbe& exists);
+// Every registered runtime that fits the settings, in discovery order:
+// JavaSoft's, JRockit's and IBM's roots first, then those of the vendors.
+// Each key looked at is traced with the reason it was taken or passed over.
+std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const RegistryCriteria& criteria,
+                                            const FileProbe& exists,
+                                            const ReleaseVersionProbe& releaseVersion = nullptr);
 
 // Orders candidates best first (stable): preferred ones first when all kinds
 // are allowed, server VMs first when favoured, then the higher version.
@@ -98,6 +129,6 @@ size_t choosePreferredCandidate(const std::vector<JreCandidate>& ranked,
                                 const std::vector<std::wstring>& preferredVersions);
 
 // The registered runtime to use, if any fits.
-std::optional<RegisteredRuntime> selectRegisteredRuntime(RuntimeRegistry& registry,
-                                                    const RegistryCriteria& criteria,
-                                                    const FileProbe& exists);
+std::optional<RegisteredRuntime> selectRegisteredRuntime(RuntimeRegistry& registry, const RegistryCriteria& criteria,
+                                                         const FileProbe& exists,
+                                                         const ReleaseVersionProbe& releaseVersion = nullptr);

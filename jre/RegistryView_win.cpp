@@ -4,10 +4,18 @@
 #include "util/EnvironmentText.h"
 #include "util/UniqueResource_win.h"
 
-std::vector<std::wstring> RuntimeRegistryView::subkeyNames(const std::wstring& key) {
+namespace {
+
+HKEY hiveKey(RegistryHive hive) {
+    return hive == RegistryHive::localMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+}
+
+}  // namespace
+
+std::vector<std::wstring> RuntimeRegistryView::subkeyNames(RegistryHive hive, const std::wstring& key) {
     std::vector<std::wstring> names;
     UniqueRegKey root;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, access_, root.put()) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(hiveKey(hive), key.c_str(), 0, access_, root.put()) != ERROR_SUCCESS)
         return names;
     // Key names are at most 255 characters.
     wchar_t name[256];
@@ -21,9 +29,9 @@ std::vector<std::wstring> RuntimeRegistryView::subkeyNames(const std::wstring& k
     return names;
 }
 
-std::wstring RuntimeRegistryView::javaHome(const std::wstring& key) {
+std::wstring RuntimeRegistryView::stringValue(RegistryHive hive, const std::wstring& key, const wchar_t* name) {
     UniqueRegKey version;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, access_, version.put()) !=
+    if (RegOpenKeyExW(hiveKey(hive), key.c_str(), 0, access_, version.put()) !=
         ERROR_SUCCESS)
         return std::wstring();
     // The value is read with its own size and terminated here: a value
@@ -33,12 +41,12 @@ std::wstring RuntimeRegistryView::javaHome(const std::wstring& key) {
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD type = 0;
         DWORD bytes = 0;
-        LONG status = RegQueryValueExW(version.get(), L"JavaHome", nullptr, &type, nullptr, &bytes);
+        LONG status = RegQueryValueExW(version.get(), name, nullptr, &type, nullptr, &bytes);
         if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || bytes == 0)
             return std::wstring();
         text.assign(bytes / sizeof(wchar_t) + 1, L'\0');
         DWORD capacity = static_cast<DWORD>(text.size() * sizeof(wchar_t));
-        status = RegQueryValueExW(version.get(), L"JavaHome", nullptr, &type,
+        status = RegQueryValueExW(version.get(), name, nullptr, &type,
                                   reinterpret_cast<BYTE*>(&text[0]), &capacity);
         if (status == ERROR_MORE_DATA) continue;  // grew in between: ask again
         if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ))
@@ -52,4 +60,15 @@ std::wstring RuntimeRegistryView::javaHome(const std::wstring& key) {
         return text;
     }
     return std::wstring();
+}
+
+std::wstring releaseFileVersion(const std::wstring& home) {
+    UniqueFile file(CreateFileW((home + L"release").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::wstring();
+    // The line sits near the top of a small file.
+    char text[4096];
+    DWORD read = 0;
+    if (!ReadFile(file.get(), text, sizeof text, &read, nullptr)) return std::wstring();
+    return javaVersionOfRelease(std::string(text, read));
 }

@@ -1,5 +1,7 @@
 #include "jre/RuntimeChoice.h"
 
+#include "util/Trace.h"
+
 bool needsPairProduct(RuntimeSource source, bool pairProductConfigured, bool foreignImage) {
     if (!pairProductConfigured) return false;
     return source == RuntimeSource::registry64 || foreignImage;
@@ -16,19 +18,38 @@ void applyBitnessRule(RuntimeChoice& choice, bool pairProductConfigured, const R
 bool keepsMainThreadAlive(const RuntimeChoice& choice) {
     const bool registered =
         choice.source == RuntimeSource::registry || choice.source == RuntimeSource::registry64;
-    return registered && choice.vendor == VendorFamily::ibm;
+    return registered && choice.ibmRoot;
 }
 
 namespace {
 
+const wchar_t* sourceName(RuntimeSource source) {
+    switch (source) {
+    case RuntimeSource::storedFolder: return L"stored folder (JRE Path)";
+    case RuntimeSource::besideExecutable: return L"runtime beside the executable";
+    case RuntimeSource::registry: return L"registry";
+    case RuntimeSource::registry64: return L"64-bit registry";
+    case RuntimeSource::user: return L"the user's choice";
+    }
+    return L"";
+}
+
 std::optional<RuntimeChoice> fromHome(const std::wstring& home, RuntimeSource source,
                                       const RuntimeRequest& request, const RuntimeProbes& probes) {
     auto library = findJvmLibrary(home, request.jvmType, probes.exists);
-    if (!library) return std::nullopt;
+    if (!library) {
+        if (tracing()) trace(L"runtime: " + std::wstring(sourceName(source)) + L" " + home + L": no VM library");
+        return std::nullopt;
+    }
     RuntimeChoice choice;
     choice.jvmPath = library->path;
     choice.source = source;
     applyBitnessRule(choice, request.pairProductConfigured, probes);
+    if (tracing()) {
+        trace(L"runtime: " + std::wstring(sourceName(source)) + L" gives " + choice.jvmPath);
+        trace(choice.handOverToPair ? L"bitness: the runtime is not for this process; the pair product starts it"
+                                    : L"bitness: the runtime is loaded in this process");
+    }
     return choice;
 }
 
@@ -59,6 +80,7 @@ std::optional<RuntimeChoice> chooseRuntime(const RuntimeRequest& request, const 
     if (!probes.registry) return std::nullopt;
     std::optional<RegisteredRuntime> registered = probes.registry(false);
     RuntimeSource source = RuntimeSource::registry;
+    if (!registered && tracing()) trace(L"runtime: nothing fits in this process's registry view");
     if (!registered && request.pairProductConfigured) {
         registered = probes.registry(true);
         source = RuntimeSource::registry64;
@@ -67,6 +89,9 @@ std::optional<RuntimeChoice> chooseRuntime(const RuntimeRequest& request, const 
     // The scan may have validated the home with a weaker VM type; the
     // configured one decides which library is loaded.
     auto choice = fromHome(registered->home, source, request, probes);
-    if (choice) choice->vendor = registered->vendor;
+    if (choice) {
+        choice->vendor = registered->vendor;
+        choice->ibmRoot = registered->ibmRoot;
+    }
     return choice;
 }

@@ -41,6 +41,7 @@ struct RuntimeChoice {
     std::wstring jvmPath;
     RuntimeSource source = RuntimeSource::storedFolder;
     VendorFamily vendor = VendorFamily::javaSoft;  // known for registered runtimes only
+    bool ibmRoot = false;  // registered by IBM's own installer (not an OpenJ9 build of today)
     // The runtime cannot run in this process: the pair product starts it.
     bool handOverToPair = false;
 };
@@ -61,5 +62,5 @@ bool needsPairProduct(RuntimeSource source, bool pairProductConfigured, bool for
 void applyBitnessRule(RuntimeChoice& choice, bool pairProductConfigured, const RuntimeProbes& probes);
 
 // Whether the Java main thread must stay with the VM after main returns: the
-// runtimes registered by IBM's installer end the VM themselves.
+// runtimes registered by IBM's own installer end the VM themselves.
 bool keepsMainThreadAlive(const RuntimeChoice& choice);

@@ -1,9 +1,11 @@
 #include "jvm/JavaMain_jni.h"
 
 #include "jvm/StreamRedirection_jni.h"
+#include "util/Trace.h"
 
 int runJavaMain(JavaVmOwner& vm, JavaMainPlan plan, JavaMainHost& host) {
     const jint created = vm.create(plan.options);
+    if (tracing()) trace(L"vm: JNI_CreateJavaVM gave " + std::to_wstring(created));
     if (created != JNI_OK) {
         host.reportVmCreationFailure(created);
         return 1;
@@ -13,6 +15,7 @@ int runJavaMain(JavaVmOwner& vm, JavaMainPlan plan, JavaMainHost& host) {
     applyStreamRedirection(env, plan.streams);
 
     const bool ran = runMainClass(env, plan.main, vm.findClassFromBootLoader(), host);
+    if (tracing()) trace(ran ? L"main: returned" : L"main: could not run");
     // IBM's runtimes end the VM themselves once the application is done.
     if (ran && plan.main.keepThreadAlive) host.parkForever();
 

@@ -1,7 +1,9 @@
 #include "jvm/JavaStart_win.h"
 
+#include "jvm/AnsiOptions.h"
 #include "util/AnsiText_win.h"
 #include "util/Environment_win.h"
+#include "util/FileSystem_win.h"
 #include "util/UniqueResource_win.h"
 
 #include <windows.h>
@@ -67,12 +69,16 @@ void applyEnvironment(const JavaStartPlan& plan) {
         SetEnvironmentVariableW(change.name.c_str(), change.value.c_str());
 }
 
-JavaMainPlan javaMainPlanOf(const JavaStartPlan& plan) {
-    JavaMainPlan main;
-    main.options.reserve(plan.options.size());
-    for (const std::wstring& option : plan.options) main.options.push_back(toAnsi(option));
+bool javaMainPlanOf(const JavaStartPlan& plan, JavaMainPlan& main, std::wstring& unrepresentable) {
+    std::vector<std::wstring> options = plan.options;
+    CodePageProbes probes;
+    probes.fits = fitsAnsi;
+    probes.shortName = shortPathOf;
+    if (!fitOptionsToCodePage(options, probes, unrepresentable)) return false;
+    main.options.reserve(options.size());
+    for (const std::wstring& option : options) main.options.push_back(toAnsi(option));
     main.streams = plan.streams;
     main.main = plan.main;
     main.destroyAfterMain = plan.destroyAfterMain;
-    return main;
+    return true;
 }

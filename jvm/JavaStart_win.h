@@ -18,5 +18,7 @@ JavaStartFacts gatherJavaStartFacts(const std::wstring& jvmPath, bool keepMainTh
 void applyEnvironment(const JavaStartPlan& plan);
 
 // The Java main thread's part of the plan, with the options in the calling
-// thread's ANSI code page, the form JNI_CreateJavaVM takes.
-JavaMainPlan javaMainPlanOf(const JavaStartPlan& plan);
+// thread's ANSI code page, the form JNI_CreateJavaVM takes; a path the code
+// page cannot hold goes by its short name. False, with that path in
+// unrepresentable, when it has none.
+bool javaMainPlanOf(const JavaStartPlan& plan, JavaMainPlan& main, std::wstring& unrepresentable);

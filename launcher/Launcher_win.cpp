@@ -23,6 +23,7 @@
 #include "util/FileSystem_win.h"
 #include "util/Paths.h"
 #include "util/PeImageProbe_win.h"
+#include "util/Trace.h"
 #include "util/UniqueResource_win.h"
 
 namespace {
@@ -56,7 +57,10 @@ public:
         if (!targets.outputFile.empty()) createFoldersForFile(targets.outputFile);
         if (!targets.errorFile.empty()) createFoldersForFile(targets.errorFile);
     }
-    void mainStarting() override { singleInstance_.signalMainStarting(); }
+    void mainStarting() override {
+        if (tracing()) trace(L"main: about to run");
+        singleInstance_.signalMainStarting();
+    }
     void closeSplash() override { splash_.close(); }
     bool showUncaughtException(jthrowable exception, JNIEnv* env) override {
         const std::wstring trace = captureStackTrace(env, exception);
@@ -138,11 +142,17 @@ bool Launcher::initialize() {
         showWindowsError(messageOwner(), loadText(IDS_WINDOWS_ERROR), loadText(IDS_MODULE_PATH_FAILED), error);
         return false;
     }
+    if (tracing()) trace(L"executable " + executablePath_);
     if (!loadSettings()) return false;
     if (!checkSingleInstance()) return false;
     // A later start of a single-instance application hands its arguments to
     // the first one and needs no runtime of its own.
-    if (isLaterStart()) return true;
+    if (isLaterStart()) {
+        if (tracing()) trace(L"single instance: a later start, the arguments went to the first one");
+        return true;
+    }
+    if (tracing() && singleInstance_.role() == SingleInstance::Role::first)
+        trace(L"single instance: the first instance");
     if (settings_.overrideWorkingDir) moveToExecutableFolder();
     return findRuntime();
 }
@@ -157,6 +167,7 @@ bool Launcher::loadSettings() {
     auto config = configFilePathFor(executablePath_);
     if (!config) return false;
     configFile_ = *config;
+    if (tracing()) trace(L"config file " + configFile_);
     // A file that exists but cannot be read would read as empty and be
     // reported as naming no main class.
     if (const unsigned long problem = configFileProblem(configFile_)) {
@@ -179,6 +190,7 @@ bool Launcher::loadSettings() {
             .file;
     FileFinder finder;
     const bool haveUserFile = finder.find(userFile.c_str());
+    if (tracing()) trace(L"per-user config file " + userFile + (haveUserFile ? L"" : L": none"));
     ProfileFile userStore(userFile);
 
     if (!readLauncherSettings(settings_, layered.store(), haveUserFile ? &userStore : nullptr)) {
@@ -209,7 +221,7 @@ bool Launcher::findRuntime() {
     probes.isForeignImage = isForeignArchitectureImage;
     probes.registry = [&criteria](bool view64) {
         RuntimeRegistryView registry(view64);
-        return selectRegisteredRuntime(registry, criteria, fileAt);
+        return selectRegisteredRuntime(registry, criteria, fileAt, releaseFileVersion);
     };
     RuntimeRequest request;
     request.jrePath = settings_.jrePath;
@@ -223,6 +235,7 @@ bool Launcher::findRuntime() {
     }
 
     // The user is asked last; leaving the dialog without a folder ends the start.
+    if (tracing()) trace(L"runtime: none found; the user is asked");
     const ComposedText requirement = requirementSentence(settings_.minVersion, settings_.maxVersion);
     const std::wstring message = formatText(loadText(runtimeNotFoundMessageId(settings_.jvmType)),
                                             {formatText(loadText(requirement.id), requirement.arguments)});
@@ -232,6 +245,7 @@ bool Launcher::findRuntime() {
     runtime_.jvmPath = picked.jvmPath;
     runtime_.source = RuntimeSource::user;
     applyBitnessRule(runtime_, request.pairProductConfigured, probes);
+    if (tracing()) trace(L"runtime: the user picked " + runtime_.jvmPath);
     storeRuntimeFolder(picked.folder);
     return true;
 }
@@ -291,6 +305,17 @@ int Launcher::startJava() {
         planJavaStart(readJavaStartSettings(layered.store(), settings_),
                       gatherJavaStartFacts(runtime_.jvmPath, keepsMainThreadAlive(runtime_), executablePath_,
                                            arguments_));
+    if (tracing()) {
+        for (const std::wstring& option : plan.options) trace(L"vm option " + option);
+        trace(L"main class " + plan.main.mainClass);
+    }
+    // A path the VM cannot be given is reported before anything shows.
+    JavaMainPlan mainPlan;
+    std::wstring unrepresentable;
+    if (!javaMainPlanOf(plan, mainPlan, unrepresentable)) {
+        showFormattedError(messageOwner(), loadText(IDS_PATH_NOT_IN_CODE_PAGE), unrepresentable);
+        return kExitFailure;
+    }
     applyEnvironment(plan);
     if (!asksForNoSplash(arguments_) && !showSplash()) return kExitSuccess;
 
@@ -304,6 +329,7 @@ int Launcher::startJava() {
                              failure.error);
         return kExitFailure;
     }
+    if (tracing()) trace(L"jvm.dll loaded from " + runtime_.jvmPath);
     // An empty class path is reported; the start goes on, and the missing
     // main class is reported next.
     if (plan.classPathMissing) showError(messageOwner(), loadText(IDS_NO_CLASS_PATH));
@@ -311,7 +337,7 @@ int Launcher::startJava() {
     vm_ = std::make_shared<JavaVmOwner>(entryPoints);
     if (instanceServer_) instanceServer_->serveWith(vm_, keepsMainThreadAlive(runtime_));
     const std::uint32_t stackSize = plan.threadStackSize != 0 ? plan.threadStackSize : vm_->defaultThreadStackSize();
-    const JavaMainPlan mainPlan = javaMainPlanOf(plan);
+
     LauncherJavaHost host(splash_, singleInstance_);
     JavaVmOwner& vm = *vm_;
     const int result = runOnJavaMainThread(stackSize, [&vm, &mainPlan, &host] {

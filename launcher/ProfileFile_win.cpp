@@ -1,5 +1,7 @@
 #include "launcher/ProfileFile_win.h"
 
+#include "util/Trace.h"
+
 #include "launcher/LayeredRead.h"
 #include "util/Paths.h"
 #include "util/UniqueResource_win.h"
@@ -30,6 +32,8 @@ void ProfileFile::readString(const std::wstring& section, const std::wstring& ke
         }
         buffer.assign(buffer.size() * 2, L'\0');
     }
+    if (tracing() && !buffer.empty())
+        trace(L"config " + path_ + L" [" + section + L"] " + key + L"=" + buffer);
     value = buffer;
 }
 

@@ -1,6 +1,8 @@
 #include "launcher/Launcher_win.h"
 
 #include "launcher/ExitCodes.h"
+#include "util/Trace.h"
+#include "util/Trace_win.h"
 
 #include <windows.h>
 
@@ -18,6 +20,7 @@ void __verbose_terminate_handler() {
 #endif
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    startTrace();
     int exitCode = kExitFailure;
     {
         Launcher launcher;
@@ -28,5 +31,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         DefWindowProcW(nullptr, WM_NULL, 0, 0);
         exitCode = launcher.initialize() ? launcher.run() : kExitFailure;
     }
+    if (tracing()) trace(L"exit code " + std::to_wstring(exitCode));
     return exitCode;
 }

@@ -19,14 +19,34 @@ std::wstring fromAnsi(const char* text) {
     return wide;
 }
 
+namespace {
+
+// No best fit: a character the code page lacks becomes the default character
+// and is reported, never silently another one (Ł as L). UTF-8 takes no flags.
+DWORD exactFlags() {
+    return GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+}
+
+}  // namespace
+
+bool fitsAnsi(const std::wstring& text) {
+    if (text.empty()) return true;
+    if (text.size() > INT_MAX) return false;
+    BOOL usedDefault = FALSE;
+    const bool utf8 = GetACP() == CP_UTF8;
+    const int length = WideCharToMultiByte(CP_THREAD_ACP, exactFlags(), text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, utf8 ? nullptr : &usedDefault);
+    return length > 0 && !usedDefault;
+}
+
 std::string toAnsi(const std::wstring& text) {
     if (text.empty() || text.size() > INT_MAX) return std::string();
     const int inLength = static_cast<int>(text.size());
     const int length =
-        WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), inLength, nullptr, 0, nullptr, nullptr);
+        WideCharToMultiByte(CP_THREAD_ACP, exactFlags(), text.data(), inLength, nullptr, 0, nullptr, nullptr);
     if (length <= 0) return std::string();
     std::string narrow(static_cast<std::size_t>(length), '\0');
-    if (WideCharToMultiByte(CP_THREAD_ACP, 0, text.data(), inLength, &narrow[0], length, nullptr,
+    if (WideCharToMultiByte(CP_THREAD_ACP, exactFlags(), text.data(), inLength, &narrow[0], length, nullptr,
                             nullptr) != length) {
         return std::string();
     }

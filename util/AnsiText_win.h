@@ -7,3 +7,5 @@
 // A null or unconvertible input gives an empty result.
 std::wstring fromAnsi(const char* text);
 std::string toAnsi(const std::wstring& text);
+// Whether text converts to the ANSI code page exactly, without best fit.
+bool fitsAnsi(const std::wstring& text);

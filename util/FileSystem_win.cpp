@@ -90,3 +90,13 @@ void createFoldersForFile(const std::wstring& path) {
 bool removeFolder(const std::wstring& path) {
     return RemoveDirectoryW(applyLongPathRule(path).c_str()) != FALSE;
 }
+
+std::wstring shortPathOf(const std::wstring& path) {
+    const DWORD size = GetShortPathNameW(path.c_str(), nullptr, 0);
+    if (size == 0) return std::wstring();
+    std::wstring shortPath(size, L'\0');
+    const DWORD length = GetShortPathNameW(path.c_str(), &shortPath[0], size);
+    if (length == 0 || length >= size) return std::wstring();
+    shortPath.resize(length);
+    return shortPath;
+}

@@ -19,6 +19,10 @@ std::wstring findFileInFolder(const std::wstring& folder, const std::wstring& na
 // are taken from the current folder).
 bool fileExists(const std::wstring& path);
 
+// The short (8.3) form of an existing path; empty when the file system has
+// none or the path does not exist.
+std::wstring shortPathOf(const std::wstring& path);
+
 // fileExists for paths of absolute form ("X:..." or "\\..."); false for any
 // other path, even when it exists relative to the current folder.
 bool absolutePathExists(const std::wstring& path);

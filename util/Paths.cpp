@@ -120,3 +120,18 @@ bool isSamePath(const std::wstring& a, const std::wstring& b) {
         if (fold(a[i]) != fold(b[i])) return false;
     return true;
 }
+
+std::wstring runtimeBinFolderOf(const std::wstring& jvmPath) {
+    const size_t own = jvmPath.rfind(L'\\');
+    if (own == std::wstring::npos) return std::wstring();
+    const std::wstring folder = jvmPath.substr(0, own);
+    const size_t parent = folder.rfind(L'\\');
+    if (parent != std::wstring::npos) {
+        const std::wstring above = folder.substr(0, parent);
+        const size_t name = above.rfind(L'\\');
+        std::wstring last = above.substr(name == std::wstring::npos ? 0 : name + 1);
+        for (wchar_t& c : last) c = static_cast<wchar_t>(c >= L'A' && c <= L'Z' ? c + 32 : c);
+        if (last == L"bin") return above;
+    }
+    return folder;
+}

@@ -54,6 +54,12 @@ std::vector<std::wstring> foldersLeadingToFile(const std::wstring& path);
 // including the last "\"); empty when the path has none.
 std::wstring folderOf(const std::wstring& path);
 
+// The runtime's bin folder for the VM library at jvmPath, without a trailing
+// backslash: the folder above the library's when that is named "bin" (as in
+// bin\server\jvm.dll), else the library's own folder. Empty when the path
+// has no folder.
+std::wstring runtimeBinFolderOf(const std::wstring& jvmPath);
+
 // The folder to make current for an executable at path: its folder without
 // the trailing "\", except for a drive root, which keeps it ("E:\", since
 // "E:" alone names the drive's current folder). Empty when the path has no

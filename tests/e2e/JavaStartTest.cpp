@@ -645,3 +645,45 @@ TEST(JavaStartStreams, FileThatCannotBeOpenedIsDescribedAndMainStillRuns) {
     EXPECT_EQ(java.value("setErr"), u8(err));
     EXPECT_EQ(readFileBytes(err), "stderr line\r\n");
 }
+
+// JNI_CreateJavaVM takes ANSI text: paths the code page cannot hold go by
+// their short names, never as "?"; where there is none the start ends with a
+// box that names the path.
+TEST(JavaStartPaths, AnApplicationFolderInAnyLanguageStartsWithShortNamesInTheOptions) {
+    JavaApp java;
+    ASSERT_TRUE(java.ready()) << java.problem;
+    const std::wstring folder = java.app.root() + L"\\\u0416\u0443\u043a \u4e2d\u6587";
+    ASSERT_TRUE(createFolderTree(folder + L"\\lib"));
+    ASSERT_TRUE(writeFileBytes(folder + L"\\lib\\app.jar", ""));
+    ASSERT_TRUE(CopyFileW(java.app.exePath().c_str(), (folder + L"\\App.exe").c_str(), FALSE));
+    const std::wstring ini = L"[Java Runtime Environment]\n" + kMainClassKeys + L"JRE Path=" + java.home +
+                             L"\n[Class Path]\nClass Path=\\lib\\*.jar\n";
+    ASSERT_TRUE(AppFolder::writeUtf16File(folder + L"\\App.ini", ini));
+    RunOptions options;
+    options.appData = java.app.appDataPath();
+    options.environment = {{testjvm::recordVariable, java.recordPath}, {testjvm::scenarioVariable, java.scenarioPath}};
+    RunResult run = runProgram(folder + L"\\App.exe", options);
+    java.record = testjvm::parseRecord(readFileBytes(java.recordPath));
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    EXPECT_TRUE(run.dialogs.empty()) << describeRun(run);
+    wchar_t shortJar[MAX_PATH] = L"";
+    ASSERT_NE(GetShortPathNameW((folder + L"\\lib\\app.jar").c_str(), shortJar, MAX_PATH), 0u);
+    const std::string classPath = "-Djava.class.path=" + u8(shortJar);
+    bool found = false;
+    for (const std::string& option : java.options()) {
+        EXPECT_EQ(option.find('?'), std::string::npos) << option;
+        found = found || option.compare(0, classPath.size(), classPath) == 0;
+    }
+    EXPECT_TRUE(found) << classPath << java.recordText();
+
+    // A path that does not exist has no short name.
+    const std::wstring nowhere = L"C:\\\u0141ukasz\\nirgends";
+    ASSERT_TRUE(java.configure(L"Virtual Machine Parameters=-Dapp.data=" + nowhere + L"\n"));
+    DeleteFileW(java.recordPath.c_str());
+    run = java.start();
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu) << describeRun(run);
+    ASSERT_EQ(run.dialogs.size(), 1u) << describeRun(run);
+    EXPECT_NE(run.dialogs[0].text.find(L"Der Pfad " + nowhere + L" enth\u00e4lt Zeichen"), std::wstring::npos)
+        << describeRun(run);
+    EXPECT_FALSE(java.has("createResult")) << "the VM was created";
+}

@@ -2,6 +2,7 @@
 // records the path it was loaded from, and the launcher publishes its choice
 // in LQ_JVM_PATH before loading it.
 #include "support/AppFolder_win.h"
+#include "support/FileBytes_win.h"
 #include "support/LauncherProcess_win.h"
 #include "support/Registry_win.h"
 #include "support/RuntimeFolder_win.h"
@@ -305,4 +306,96 @@ TEST_F(RuntimeSearch, VmLibraryWithoutCreateJavaVmIsReported) {
     EXPECT_EQ(recordValues(result.record, "loaded"),
               std::vector<std::string>{toUtf8(jvmPathIn(home, VmKind::client))});
     EXPECT_FALSE(recordValue(result.record, "main").has_value());
+}
+
+TEST_F(RuntimeSearch, TodaysVendorKeysAreFoundInBothHives) {
+    const std::wstring bounds = L"Minimum Version=880\n";
+    struct Case {
+        const char* what;
+        HKEY hive;
+        const wchar_t* key;
+        bool trailingBackslash;
+    } cases[] = {
+        {"Temurin, MSI", HKEY_LOCAL_MACHINE, L"SOFTWARE\\Eclipse Adoptium\\JDK\\881.0.5.11\\hotspot\\MSI", true},
+        {"Temurin, EXE", HKEY_LOCAL_MACHINE, L"SOFTWARE\\Eclipse Adoptium\\JRE\\882.0.1.12\\hotspot\\EXE", false},
+        {"Microsoft, per user", HKEY_CURRENT_USER, L"SOFTWARE\\Microsoft\\JDK\\883.0.6.7\\hotspot\\MSI", true},
+    };
+    ASSERT_TRUE(app.writeIni(configuration(bounds)));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::wstring home = makeHome(L"Vendor" + std::to_wstring(&c - cases));
+        RegisteredRuntimes keys;
+        ASSERT_TRUE(keys.addString(c.hive, c.key, L"Path", home + (c.trailingBackslash ? L"\\" : L""),
+                                   ownRegistryView()))
+            << toUtf8(keys.error());
+        expectStartedWith(startApp(), jvmPathIn(home, VmKind::client));
+    }
+
+    // A key an uninstaller left behind is passed over for the next one.
+    RegisteredRuntimes keys;
+    ASSERT_TRUE(keys.addString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Eclipse Adoptium\\JDK\\889.0.1\\hotspot\\MSI",
+                               L"Path", app.root() + L"\\Uninstalled\\", ownRegistryView()));
+    const std::wstring sap = makeHome(L"SapMachine");
+    ASSERT_TRUE(keys.addString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\SapMachine\\JDK\\884", L"JavaHome", sap,
+                               ownRegistryView()));
+    // An OpenJ9 build is IBM's: not taken without VM Provider asking for it.
+    const std::wstring semeru = makeHome(L"Semeru");
+    ASSERT_TRUE(keys.addString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Semeru\\JDK\\890.0.1\\openj9\\MSI", L"Path", semeru,
+                               ownRegistryView()));
+    expectStartedWith(startApp(), jvmPathIn(sap, VmKind::client));
+    ASSERT_TRUE(app.writeIni(configuration(L"Minimum Version=890\n")));
+    expectNoRuntime(startApp());
+    ASSERT_TRUE(app.writeIni(configuration(L"Minimum Version=890\nVM Provider=ibm\n")));
+    expectStartedWith(startApp(), jvmPathIn(semeru, VmKind::client));
+}
+
+TEST_F(RuntimeSearch, TraceShowsEveryDecisionOfAFailedAndASuccessfulStart) {
+    const std::wstring tracePath = app.root() + L"\\trace.log";
+    auto traced = [&] {
+        files.clearRecord();
+        DeleteFileW(tracePath.c_str());
+        RunOptions options;
+        options.appData = app.appDataPath();
+        options.environment = files.environment();
+        options.environment.emplace_back(L"LAUNCHER_TRACE", tracePath);
+        runProgram(app.exePath(), options);
+        return readFileBytes(tracePath);
+    };
+    auto expectLines = [](const std::string& trace, std::initializer_list<const char*> parts) {
+        for (const char* part : parts) EXPECT_NE(trace.find(part), std::string::npos) << part << "\n" << trace;
+    };
+    ASSERT_TRUE(app.writeIni(configuration(L"Minimum Version=891\nJRE Path=C:\\nowhere\n")));
+    expectLines(traced(), {"config file ", "[Java Runtime Environment] Minimum Version=891",
+                           "runtime: stored folder (JRE Path) C:\\nowhere\\: no VM library",
+                           "runtime: none found", "exit code -1"});
+
+    const std::wstring home = makeHome(L"Traced\u00c4");
+    RegisteredRuntimes keys;
+    ASSERT_TRUE(keys.addString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Eclipse Adoptium\\JDK\\891.0.2\\hotspot\\MSI",
+                               L"Path", home, ownRegistryView()));
+    ASSERT_TRUE(keys.addString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Eclipse Adoptium\\JDK\\892\\hotspot\\MSI", L"Path",
+                               app.root() + L"\\Gone", ownRegistryView()));
+    ASSERT_TRUE(app.writeIni(configuration(L"Minimum Version=891\n")));
+    const std::string ok = traced();
+    expectLines(ok, {"JDK\\892\\hotspot\\MSI: passed over, no VM library", "JDK\\891.0.2\\hotspot\\MSI: candidate 891.0.2",
+                     "bitness: the runtime is loaded in this process", "vm option -Djava.class.path=C:\\app.jar",
+                     "main class com/example/App", "vm: JNI_CreateJavaVM gave 0", "main: about to run",
+                     "main: returned", "exit code 0"});
+    EXPECT_NE(ok.find(toUtf8(L"registry: chose 891.0.2 in " + home + L"\\")), std::string::npos) << ok;
+    // Each line carries the process and the milliseconds since its start.
+    EXPECT_EQ(ok.compare(0, 1, "["), 0) << ok;
+}
+
+TEST_F(RuntimeSearch, JvmDllImportsComeFromTheRuntimesBinFolderNotTheApplicationsFolder) {
+    // jvm.dll imports testdep.dll, shipped in the runtime's bin folder; the
+    // application's folder (also the working directory) holds another DLL of
+    // that name, which would fail the load.
+    const std::wstring home = makeHome(L"DependentRuntime");
+    const std::wstring bin = testBinFolder();
+    ASSERT_TRUE(CopyFileW((bin + L"\\testjvm_dep.dll").c_str(), jvmPathIn(home, VmKind::client).c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((bin + L"\\testdep.dll").c_str(), (home + L"\\bin\\testdep.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((bin + L"\\testdep_impostor.dll").c_str(), (app.appPath() + L"\\testdep.dll").c_str(),
+                          FALSE));
+    ASSERT_TRUE(app.writeIni(configuration(L"JRE Path=" + home + L"\n")));
+    expectStartedWith(startApp(), jvmPathIn(home, VmKind::client));
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -14,21 +15,37 @@ namespace {
 class FakeRegistry : public RuntimeRegistry {
 public:
     void add(const std::wstring& root, const std::wstring& version, const std::wstring& home) {
-        subkeys_[root].push_back(version);
-        homes_[root + version] = home;
+        subkeys_[{RegistryHive::localMachine, root}].push_back(version);
+        values_[{RegistryHive::localMachine, root + version + L"|JavaHome"}] = home;
     }
-    std::vector<std::wstring> subkeyNames(const std::wstring& key) override {
-        auto it = subkeys_.find(key);
+    // A vendor's key path below root ("JDK\\21.0.5.11\\hotspot\\MSI"), each
+    // level listed under its parent, with value name set to home.
+    void addVendor(RegistryHive hive, const std::wstring& root, const std::wstring& path, const wchar_t* name,
+                   const std::wstring& home) {
+        std::wstring parent = root;
+        for (size_t start = 0; start <= path.size();) {
+            size_t end = path.find(L'\\', start);
+            if (end == std::wstring::npos) end = path.size();
+            const std::wstring level = path.substr(start, end - start);
+            auto& listed = subkeys_[{hive, parent}];
+            if (std::find(listed.begin(), listed.end(), level) == listed.end()) listed.push_back(level);
+            parent += (parent == root ? L"" : L"\\") + level;
+            start = end + 1;
+        }
+        values_[{hive, parent + L"|" + name}] = home;
+    }
+    std::vector<std::wstring> subkeyNames(RegistryHive hive, const std::wstring& key) override {
+        auto it = subkeys_.find({hive, key});
         return it == subkeys_.end() ? std::vector<std::wstring>() : it->second;
     }
-    std::wstring javaHome(const std::wstring& key) override {
-        auto it = homes_.find(key);
-        return it == homes_.end() ? std::wstring() : it->second;
+    std::wstring stringValue(RegistryHive hive, const std::wstring& key, const wchar_t* name) override {
+        auto it = values_.find({hive, key + L"|" + name});
+        return it == values_.end() ? std::wstring() : it->second;
     }
 
 private:
-    std::map<std::wstring, std::vector<std::wstring>> subkeys_;
-    std::map<std::wstring, std::wstring> homes_;
+    std::map<std::pair<RegistryHive, std::wstring>, std::vector<std::wstring>> subkeys_;
+    std::map<std::pair<RegistryHive, std::wstring>, std::wstring> values_;
 };
 
 const std::wstring kJdk = L"Software\\JavaSoft\\JDK\\";
@@ -247,4 +264,67 @@ TEST(RegistryScan, VendorTables) {
     EXPECT_EQ(validationJvmType(kRegistryRoots[3], 2), 0);
     EXPECT_EQ(validationJvmType(kRegistryRoots[3], 1), 1);
     EXPECT_EQ(validationJvmType(kRegistryRoots[1], 2), 2);
+}
+
+TEST(RegistryScan, VendorKeysOfBothHivesRankTogetherWithJavaSoftOnes) {
+    FakeRegistry registry;
+    Disk disk;
+    const RegistryHive machine = RegistryHive::localMachine;
+    const RegistryHive user = RegistryHive::currentUser;
+    registry.add(kJre, L"17.0.2", L"C:\\jre17");
+    disk.server(L"C:\\jre17\\");
+    registry.addVendor(machine, L"SOFTWARE\\Eclipse Adoptium\\", L"JDK\\21.0.5.11\\hotspot\\MSI", L"Path",
+                       L"C:\\temurin21\\");
+    disk.server(L"C:\\temurin21\\");
+    // The EXE installer writes the path without a trailing backslash; a
+    // per-user install lands in HKEY_CURRENT_USER.
+    registry.addVendor(user, L"SOFTWARE\\Microsoft\\JDK\\", L"21.0.6\\hotspot\\EXE", L"Path", L"C:\\ms21");
+    disk.server(L"C:\\ms21\\");
+    // Left behind by an uninstaller: no VM in its home.
+    registry.addVendor(machine, L"SOFTWARE\\SapMachine\\JDK\\", L"25", L"JavaHome", L"C:\\gone");
+    registry.addVendor(machine, L"SOFTWARE\\Semeru\\", L"JRE\\23.0.1\\openj9\\MSI", L"Path", L"C:\\semeru23");
+    disk.server(L"C:\\semeru23\\");
+    registry.addVendor(machine, L"SOFTWARE\\Azul Systems\\Zulu\\", L"zulu-22", L"InstallationPath", L"C:\\zulu");
+    disk.server(L"C:\\zulu\\");
+    registry.addVendor(user, L"SOFTWARE\\BellSoft\\Liberica\\", L"Liberica", L"InstallationPath", L"C:\\lib");
+    disk.server(L"C:\\lib\\");
+    const ReleaseVersionProbe release = [](const std::wstring& home) {
+        return home == L"C:\\lib\\" ? std::wstring(L"20.0.2") : std::wstring();
+    };
+
+    // Sun/Oracle family by default: HotSpot builds count, OpenJ9 ones do not.
+    LauncherSettings settings = anyVersion();
+    std::vector<JreCandidate> found = collectCandidates(registry, registryCriteriaOf(settings), disk.probe(), release);
+    std::vector<std::wstring> homes;
+    for (const JreCandidate& c : found) homes.push_back(c.version.format() + L" " + c.home);
+    EXPECT_EQ(homes, (std::vector<std::wstring>{L"17.0.2 C:\\jre17\\", L"21.0.5.11 C:\\temurin21\\",
+                                                L"22.0 C:\\zulu\\", L"21.0.6 C:\\ms21\\", L"20.0.2 C:\\lib\\"}));
+    auto chosen = selectRegisteredRuntime(registry, registryCriteriaOf(settings), disk.probe(), release);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->home, L"C:\\zulu\\");
+    settings.preferredVersions = {L"21"};
+    EXPECT_EQ(selectRegisteredRuntime(registry, registryCriteriaOf(settings), disk.probe(), release)->home,
+              L"C:\\ms21\\");
+
+    // OpenJ9 builds are IBM's family for VM Provider, but not IBM's own
+    // installer: their main thread leaves the VM as usual.
+    applyVmProvider(settings, L"ibm");
+    settings.preferredVersions.clear();
+    chosen = selectRegisteredRuntime(registry, registryCriteriaOf(settings), disk.probe(), release);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->home, L"C:\\semeru23\\");
+    EXPECT_EQ(chosen->vendor, VendorFamily::ibm);
+    EXPECT_FALSE(chosen->ibmRoot);
+
+    // Only JREs: the JDK keys are not asked for.
+    settings = anyVersion();
+    applyJvmSource(settings, L"only_JRE");
+    found = collectCandidates(registry, registryCriteriaOf(settings), disk.probe(), release);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].home, L"C:\\jre17\\");
+}
+
+TEST(RegistryScan, ReleaseFileVersion) {
+    EXPECT_EQ(javaVersionOfRelease("IMPLEMENTOR=\"Azul\"\nJAVA_VERSION=\"21.0.5\"\r\nOS_NAME=x\n"), L"21.0.5");
+    EXPECT_EQ(javaVersionOfRelease("JAVA_RUNTIME_VERSION=\"21\"\n"), L"");
 }

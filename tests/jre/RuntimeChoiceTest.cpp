@@ -97,10 +97,13 @@ TEST(RuntimeChoice, SixtyFourBitRegistryOnlyWithAPairProduct) {
 TEST(RuntimeChoice, OnlyIbmRegisteredRuntimesKeepTheMainThread) {
     Machine machine;
     machine.runtime(L"C:\\ibm\\");
-    machine.own = RegisteredRuntime{L"C:\\ibm\\", VendorFamily::ibm};
+    machine.own = RegisteredRuntime{L"C:\\ibm\\", VendorFamily::ibm, true};
     auto ibm = chooseRuntime(request(), machine.probes());
     ASSERT_TRUE(ibm);
     EXPECT_TRUE(keepsMainThreadAlive(*ibm));
+    // An OpenJ9 build of today counts as IBM's family, but leaves as others do.
+    machine.own = RegisteredRuntime{L"C:\\ibm\\", VendorFamily::ibm, false};
+    EXPECT_FALSE(keepsMainThreadAlive(*chooseRuntime(request(), machine.probes())));
 
     machine.own = RegisteredRuntime{L"C:\\ibm\\", VendorFamily::javaSoft};
     EXPECT_FALSE(keepsMainThreadAlive(*chooseRuntime(request(), machine.probes())));

@@ -25,6 +25,7 @@ SecondaryRun runSecondary(const char* className, const std::vector<std::wstring>
         jclass owner = env->FindClass(className);
         env->ExceptionClear();
         jfieldID calls = owner ? env->GetStaticFieldID(owner, "calls", "I") : nullptr;
+        env->ExceptionClear();
         jfieldID last = owner ? env->GetStaticFieldID(owner, "lastArgs", "[Ljava/lang/String;") : nullptr;
         env->ExceptionClear();
         const int before = calls ? env->GetStaticIntField(owner, calls) : 0;

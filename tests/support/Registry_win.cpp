@@ -22,10 +22,10 @@ RegisteredRuntimes::~RegisteredRuntimes() {
     // Children were created after their parents; a key that still has
     // subkeys (another test's) is not deleted.
     for (auto it = created_.rbegin(); it != created_.rend(); ++it)
-        RegDeleteKeyExW(HKEY_LOCAL_MACHINE, it->path.c_str(), it->view, 0);
+        RegDeleteKeyExW(it->hive, it->path.c_str(), it->view, 0);
 }
 
-bool RegisteredRuntimes::createKey(const std::wstring& path, REGSAM view, HKEY& key) {
+bool RegisteredRuntimes::createKey(HKEY hive, const std::wstring& path, REGSAM view, HKEY& key) {
     // One level at a time, to know which keys are ours to delete later.
     size_t end = 0;
     for (;;) {
@@ -33,13 +33,13 @@ bool RegisteredRuntimes::createKey(const std::wstring& path, REGSAM view, HKEY& 
         std::wstring level = path.substr(0, end);
         UniqueRegKey opened;
         DWORD disposition = 0;
-        LONG status = RegCreateKeyExW(HKEY_LOCAL_MACHINE, level.c_str(), 0, nullptr, 0,
+        LONG status = RegCreateKeyExW(hive, level.c_str(), 0, nullptr, 0,
                                       KEY_WRITE | view, nullptr, opened.put(), &disposition);
         if (status != ERROR_SUCCESS) {
             error_ = L"RegCreateKeyExW " + level + L" failed with " + std::to_wstring(status);
             return false;
         }
-        if (disposition == REG_CREATED_NEW_KEY) created_.push_back({level, view});
+        if (disposition == REG_CREATED_NEW_KEY) created_.push_back({hive, level, view});
         if (end == std::wstring::npos) {
             key = opened.release();
             return true;
@@ -55,13 +55,23 @@ bool RegisteredRuntimes::add(const std::wstring& root, const std::wstring& versi
 
 bool RegisteredRuntimes::addRaw(const std::wstring& root, const std::wstring& version,
                                 DWORD type, const void* data, DWORD size, RegistryView view) {
+    return addValue(HKEY_LOCAL_MACHINE, root + L"\\" + version, L"JavaHome", type, data, size, view);
+}
+
+bool RegisteredRuntimes::addString(HKEY hive, const std::wstring& key, const wchar_t* name, const std::wstring& text,
+                                   RegistryView view) {
+    return addValue(hive, key, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)),
+                    view);
+}
+
+bool RegisteredRuntimes::addValue(HKEY hive, const std::wstring& path, const wchar_t* name, DWORD type,
+                                  const void* data, DWORD size, RegistryView view) {
     HKEY raw = nullptr;
-    if (!createKey(root + L"\\" + version, viewFlag(view), raw)) return false;
+    if (!createKey(hive, path, viewFlag(view), raw)) return false;
     UniqueRegKey key(raw);
-    LONG status = RegSetValueExW(key.get(), L"JavaHome", 0, type,
-                                 static_cast<const BYTE*>(data), size);
+    LONG status = RegSetValueExW(key.get(), name, 0, type, static_cast<const BYTE*>(data), size);
     if (status != ERROR_SUCCESS) {
-        error_ = L"RegSetValueExW JavaHome failed with " + std::to_wstring(status);
+        error_ = L"RegSetValueExW " + std::wstring(name) + L" failed with " + std::to_wstring(status);
         return false;
     }
     return true;

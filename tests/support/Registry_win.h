@@ -13,8 +13,8 @@ RegistryView ownRegistryView();
 // The view this build's programs see only on request.
 RegistryView otherRegistryView();
 
-// Runtime version keys written for one test into HKEY_LOCAL_MACHINE of the
-// test machine, each with a "JavaHome" value, as an installer leaves them.
+// Runtime version keys written for one test into the registry of the test
+// machine (HKEY_LOCAL_MACHINE unless said otherwise), as installers leave them.
 // On destruction every key this object created is deleted again, the version
 // keys first, then the parents it had to create, as far as they are empty by
 // then (keys of other tests running at the same time are left alone).
@@ -36,16 +36,24 @@ public:
     bool addRaw(const std::wstring& root, const std::wstring& version, DWORD type,
                 const void* data, DWORD size, RegistryView view);
 
+    // Writes key (a path under hive, keys created as needed) with the string
+    // value name = text, as the installers of today's OpenJDK builds do.
+    bool addString(HKEY hive, const std::wstring& key, const wchar_t* name, const std::wstring& text,
+                   RegistryView view);
+
     // What went wrong last; empty when nothing did.
     const std::wstring& error() const { return error_; }
 
 private:
     struct CreatedKey {
+        HKEY hive;
         std::wstring path;
         REGSAM view;
     };
 
-    bool createKey(const std::wstring& path, REGSAM view, HKEY& key);
+    bool createKey(HKEY hive, const std::wstring& path, REGSAM view, HKEY& key);
+    bool addValue(HKEY hive, const std::wstring& path, const wchar_t* name, DWORD type, const void* data,
+                  DWORD size, RegistryView view);
 
     std::vector<CreatedKey> created_;
     std::wstring error_;

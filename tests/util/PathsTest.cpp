@@ -106,6 +106,9 @@ TEST(WorkingFolder, DriveRootKeepsItsBackslash) {
     EXPECT_EQ(workingFolderOf(L"Tool.exe"), L"");
     EXPECT_EQ(folderOf(L"C:\\App\\Tool.exe"), L"C:\\App\\");
     EXPECT_EQ(folderOf(L"Tool.exe"), L"");
+    EXPECT_EQ(runtimeBinFolderOf(L"C:\\jdk\\bin\\server\\jvm.dll"), L"C:\\jdk\\bin");
+    EXPECT_EQ(runtimeBinFolderOf(L"C:\\jre\\BIN\\client\\jvm.dll"), L"C:\\jre\\BIN");
+    EXPECT_EQ(runtimeBinFolderOf(L"C:\\jrockit\\jvm\\jvm.dll"), L"C:\\jrockit\\jvm");
 }
 
 TEST(AbsolutePathFrom, RelativeNamesGoUnderTheWorkingFolder) {

@@ -1,0 +1,5 @@
+#include "util/Trace.h"
+
+void setTraceWriter(TraceWriter writer) {
+    traceWriter() = writer;
+}
