@@ -233,7 +233,10 @@ bool runSecondaryMain(JNIEnv* env, const std::wstring& mainClass, const std::vec
         return false;
     }
     if (returnsInt) {
-        reply(env->CallStaticIntMethod(owner, method, array.get()));
+        const jint result = env->CallStaticIntMethod(owner, method, array.get());
+        // Asked before anything else, as JNI wants it after a call.
+        const bool threw = env->ExceptionCheck();
+        reply(threw ? 0 : result);
     } else {
         // The later start need not wait for the work it asked for.
         reply(0);
