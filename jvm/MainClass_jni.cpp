@@ -102,25 +102,186 @@ jclass findMainClass(JNIEnv* env, const MainClassPlan& plan, JavaMainHost& host)
     return mainClass;
 }
 
-// The class as the runtime's launcher helper loads and checks it, the way
-// the java command does; null when the runtime has no such helper or it
-// answers null. Called only for a class whose main is known to exist: for
-// anything else a JDK's helper prints its own text and ends the process.
-jclass loadThroughLauncherHelper(JNIEnv* env, const MainClassPlan& plan,
-                                 FindClassFromBootLoaderFunction findClassFromBootLoader) {
+const char* const argumentsSignature = "([Ljava/lang/String;)V";
+const char* const noArgumentsSignature = "()V";
+
+// How main is called: static or on an instance made with the class's
+// no-argument constructor, with the String[] or without parameters.
+struct MainForm {
+    bool isStatic = true;
+    bool takesArguments = true;
+};
+
+// The runtime's launcher helper; null, with nothing pending, when it has none.
+jclass findLauncherHelper(JNIEnv* env, FindClassFromBootLoaderFunction findClassFromBootLoader) {
     if (findClassFromBootLoader == nullptr) return nullptr;
-    LocalRef helper(env, findClassFromBootLoader(env, "sun/launcher/LauncherHelper"));
-    if (helper.get() == nullptr) return nullptr;
-    jmethodID checkAndLoadMain = env->GetStaticMethodID(
-        helper.as<jclass>(), "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
+    jclass helper = findClassFromBootLoader(env, "sun/launcher/LauncherHelper");
+    if (env->ExceptionCheck()) env->ExceptionClear();
+    return helper;
+}
+
+// The runtime's feature version (25 for 25.0.1); 0 when it cannot tell.
+// Nothing is left pending.
+jint featureVersion(JNIEnv* env) {
+    LocalRef runtime(env, env->FindClass("java/lang/Runtime"));
+    jmethodID versionOf = runtime.get() ? env->GetStaticMethodID(runtime.as<jclass>(), "version",
+                                                                 "()Ljava/lang/Runtime$Version;")
+                                        : nullptr;
+    LocalRef version(env, versionOf ? env->CallStaticObjectMethod(runtime.as<jclass>(), versionOf) : nullptr);
+    LocalRef versionClass(env, version.get() ? env->GetObjectClass(version.get()) : nullptr);
+    jmethodID feature = versionClass.get() ? env->GetMethodID(versionClass.as<jclass>(), "feature", "()I") : nullptr;
+    const jint result = feature ? env->CallIntMethod(version.get(), feature) : 0;
+    if (env->ExceptionCheck()) {
+        env->ExceptionClear();
+        return 0;
+    }
+    return result;
+}
+
+// Whether the VM runs with preview features (--enable-preview). Nothing is
+// left pending.
+bool previewFeaturesEnabled(JNIEnv* env, FindClassFromBootLoaderFunction findClassFromBootLoader) {
+    LocalRef features(env, findClassFromBootLoader(env, "jdk/internal/misc/PreviewFeatures"));
+    jmethodID isEnabled =
+        features.get() ? env->GetStaticMethodID(features.as<jclass>(), "isEnabled", "()Z") : nullptr;
+    const jboolean enabled = isEnabled ? env->CallStaticBooleanMethod(features.as<jclass>(), isEnabled) : JNI_FALSE;
+    if (env->ExceptionCheck()) {
+        env->ExceptionClear();
+        return false;
+    }
+    return enabled == JNI_TRUE;
+}
+
+// The launcher helper's static fields in which checkAndLoadMain records the
+// main method it chose (JDK 21 and later), as the java command reads them.
+struct MainChoice {
+    jfieldID isStatic = nullptr;
+    jfieldID noArguments = nullptr;
+    bool known() const { return isStatic != nullptr && noArguments != nullptr; }
+};
+
+// The fields, when the helper also accepts instance mains and mains without
+// parameters: from JDK 25 on, and from 21 to 24 with preview features only
+// (without them such a main makes the helper end the process). Unknown
+// otherwise; nothing is left pending.
+MainChoice mainChoiceOf(JNIEnv* env, jclass helper, FindClassFromBootLoaderFunction findClassFromBootLoader) {
+    MainChoice choice;
+    choice.isStatic = env->GetStaticFieldID(helper, "isStaticMain", "Z");
+    if (choice.isStatic != nullptr) choice.noArguments = env->GetStaticFieldID(helper, "noArgMain", "Z");
+    if (env->ExceptionCheck()) env->ExceptionClear();
+    if (!choice.known()) return MainChoice{};
+    if (featureVersion(env) < 25 && !previewFeaturesEnabled(env, findClassFromBootLoader)) return MainChoice{};
+    return choice;
+}
+
+// The form of the main method checkAndLoadMain chose.
+MainForm chosenForm(JNIEnv* env, jclass helper, const MainChoice& choice) {
+    MainForm form;
+    form.isStatic = env->GetStaticBooleanField(helper, choice.isStatic) == JNI_TRUE;
+    form.takesArguments = env->GetStaticBooleanField(helper, choice.noArguments) != JNI_TRUE;
+    return form;
+}
+
+// Whether a method JNI found is private: JNI finds those too, the helper
+// refuses them as main. Nothing is left pending.
+bool isPrivate(JNIEnv* env, jclass type, jmethodID method, bool isStatic) {
+    LocalRef reflected(env, env->ToReflectedMethod(type, method, isStatic ? JNI_TRUE : JNI_FALSE));
+    LocalRef methodClass(env, reflected.get() ? env->GetObjectClass(reflected.get()) : nullptr);
+    jmethodID getModifiers =
+        methodClass.get() ? env->GetMethodID(methodClass.as<jclass>(), "getModifiers", "()I") : nullptr;
+    const jint modifiers = getModifiers ? env->CallIntMethod(reflected.get(), getModifiers) : 0;
+    if (env->ExceptionCheck()) env->ExceptionClear();
+    const jint privateModifier = 0x0002;  // java.lang.reflect.Modifier.PRIVATE
+    return (modifiers & privateModifier) != 0;
+}
+
+// Whether the class has a main the runtime runs: static main(String[]), and
+// when the runtime accepts them also an instance main or one without
+// parameters, none of them private. The launcher asks first because a JDK's
+// helper ends the process for a class without. When there is none, the
+// first lookup's exception is described.
+bool hasMain(JNIEnv* env, jclass type, bool newerForms) {
+    jmethodID main = env->GetStaticMethodID(type, "main", argumentsSignature);
+    if (!newerForms) {
+        if (main == nullptr && env->ExceptionCheck()) env->ExceptionDescribe();
+        return main != nullptr;
+    }
+    if (main != nullptr && !isPrivate(env, type, main, true)) return true;
+    LocalRef failure(env, env->ExceptionOccurred());
+    env->ExceptionClear();
+    const MainForm others[] = {{false, true}, {true, false}, {false, false}};
+    for (const MainForm& form : others) {
+        const char* signature = form.takesArguments ? argumentsSignature : noArgumentsSignature;
+        main = form.isStatic ? env->GetStaticMethodID(type, "main", signature)
+                             : env->GetMethodID(type, "main", signature);
+        if (main != nullptr && !isPrivate(env, type, main, form.isStatic)) return true;
+        env->ExceptionClear();
+    }
+    if (failure.get() != nullptr) {
+        env->Throw(failure.as<jthrowable>());
+        env->ExceptionDescribe();
+    }
+    return false;
+}
+
+// The class as the runtime's launcher helper loads and checks it, the way
+// the java command does; null when the helper has no checkAndLoadMain or
+// it answers null. Called only for a class known to have a main the helper
+// accepts: for anything else a JDK's helper prints its own text and ends
+// the process.
+jclass loadThroughLauncherHelper(JNIEnv* env, jclass helper, const MainClassPlan& plan) {
+    jmethodID checkAndLoadMain =
+        env->GetStaticMethodID(helper, "checkAndLoadMain", "(ZILjava/lang/String;)Ljava/lang/Class;");
     if (checkAndLoadMain == nullptr) return nullptr;
     std::wstring dotted = plan.mainClass;
     std::replace(dotted.begin(), dotted.end(), L'/', L'.');
     LocalRef name(env, toJavaString(env, dotted));
     if (name.get() == nullptr) return nullptr;
     // Mode 1: the name is a class name, not a jar file.
-    return static_cast<jclass>(env->CallStaticObjectMethod(helper.as<jclass>(), checkAndLoadMain, JNI_TRUE,
-                                                           static_cast<jint>(1), name.get()));
+    return static_cast<jclass>(
+        env->CallStaticObjectMethod(helper, checkAndLoadMain, JNI_TRUE, static_cast<jint>(1), name.get()));
+}
+
+// Calls main in its form, as the java command does: static, or on an
+// instance made with the no-argument constructor (looked up, the instance
+// made, then main looked up). False when main or the constructor is missing
+// (reported) or the arguments cannot be built; true once main has been
+// called. An exception from the constructor, or a main gone missing after
+// it, is left pending as one from main would be.
+bool callMain(JNIEnv* env, jclass mainClass, MainForm form, const MainClassPlan& plan, JavaMainHost& host) {
+    const char* signature = form.takesArguments ? argumentsSignature : noArgumentsSignature;
+    jmethodID entry = form.isStatic ? env->GetStaticMethodID(mainClass, "main", signature)
+                                    : env->GetMethodID(mainClass, "<init>", "()V");
+    if (entry == nullptr) {
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        host.reportMainClassFailure(MainClassFailure::noMainMethod, plan.mainClass);
+        return false;
+    }
+    LocalRef arguments(env, form.takesArguments ? toJavaStringArray(plan.arguments, env) : nullptr);
+    if (form.takesArguments && arguments.get() == nullptr) {
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        return false;
+    }
+
+    host.mainStarting();
+    if (form.isStatic) {
+        if (form.takesArguments) {
+            env->CallStaticVoidMethod(mainClass, entry, arguments.get());
+        } else {
+            env->CallStaticVoidMethod(mainClass, entry);
+        }
+        return true;
+    }
+    LocalRef instance(env, env->NewObject(mainClass, entry));
+    if (instance.get() == nullptr) return true;
+    jmethodID main = env->GetMethodID(mainClass, "main", signature);
+    if (main == nullptr) return true;
+    if (form.takesArguments) {
+        env->CallVoidMethod(instance.get(), main, arguments.get());
+    } else {
+        env->CallVoidMethod(instance.get(), main);
+    }
+    return true;
 }
 
 // Hands an exception that escaped main to the thread's uncaught-exception
@@ -158,32 +319,24 @@ bool runMainClass(JNIEnv* env, const MainClassPlan& plan,
                   FindClassFromBootLoaderFunction findClassFromBootLoader, JavaMainHost& host) {
     LocalRef found(env, findMainClass(env, plan, host));
     if (found.get() == nullptr) return false;
-    if (env->GetStaticMethodID(found.as<jclass>(), "main", "([Ljava/lang/String;)V") == nullptr) {
-        if (env->ExceptionCheck()) env->ExceptionDescribe();
+    LocalRef helper(env, findLauncherHelper(env, findClassFromBootLoader));
+    const MainChoice choice =
+        helper.get() != nullptr ? mainChoiceOf(env, helper.as<jclass>(), findClassFromBootLoader) : MainChoice{};
+    if (!hasMain(env, found.as<jclass>(), choice.known())) {
         host.reportMainClassFailure(MainClassFailure::noMainMethod, plan.mainClass);
         return false;
     }
 
-    LocalRef checked(env, loadThroughLauncherHelper(env, plan, findClassFromBootLoader));
+    LocalRef checked(env, helper.get() != nullptr ? loadThroughLauncherHelper(env, helper.as<jclass>(), plan)
+                                                  : nullptr);
     // A failed attempt may leave its exception; nothing else may run with
-    // one pending. The class found directly serves then.
+    // one pending. The class found directly serves then, with the static
+    // main(String[]) every runtime runs.
     if (env->ExceptionCheck()) env->ExceptionClear();
-    jclass mainClass = checked.get() != nullptr ? checked.as<jclass>() : found.as<jclass>();
-    jmethodID main = env->GetStaticMethodID(mainClass, "main", "([Ljava/lang/String;)V");
-    if (main == nullptr) {
-        if (env->ExceptionCheck()) env->ExceptionDescribe();
-        host.reportMainClassFailure(MainClassFailure::noMainMethod, plan.mainClass);
-        return false;
-    }
-
-    LocalRef arguments(env, toJavaStringArray(plan.arguments, env));
-    if (arguments.get() == nullptr) {
-        if (env->ExceptionCheck()) env->ExceptionDescribe();
-        return false;
-    }
-
-    host.mainStarting();
-    env->CallStaticVoidMethod(mainClass, main, arguments.get());
+    const jclass mainClass = checked.get() != nullptr ? checked.as<jclass>() : found.as<jclass>();
+    const MainForm form =
+        checked.get() != nullptr && choice.known() ? chosenForm(env, helper.as<jclass>(), choice) : MainForm{};
+    if (!callMain(env, mainClass, form, plan, host)) return false;
 
     if (jthrowable exception = env->ExceptionOccurred()) {
         host.closeSplash();

@@ -11,7 +11,7 @@
 enum class MainClassFailure {
     nameNotConvertible,  // the class name cannot become a Java string
     classNotFound,       // no such class on the class path
-    noMainMethod,        // the class has no static main(String[])
+    noMainMethod,        // the class has no main method the runtime runs
 };
 
 // What the Java main thread needs from the rest of the launcher.
@@ -37,12 +37,16 @@ public:
     virtual void parkForever() = 0;
 };
 
-// Finds the main class and its static main(String[]) (FindClass uses the
-// system class loader on a thread without Java frames), hands the class to
-// the runtime's launcher helper when it has one, and calls main with the
-// arguments. False when the class or main cannot be found (reported through
-// the host) or the arguments cannot be built; true once main has returned or
-// thrown. The thread stays attached: leaving the VM is the caller's part.
+// Finds the main class and its main method (FindClass uses the system class
+// loader on a thread without Java frames), hands the class to the runtime's
+// launcher helper when it has one, and calls main with the arguments. Every
+// runtime runs a static main(String[]); where the helper records the main it
+// chose (JDK 25, or 21 to 24 with preview features), main may also be an
+// instance method, called on an object made with the class's no-argument
+// constructor, and may take no parameters, as with the java command. False
+// when the class or main cannot be found (reported through the host) or the
+// arguments cannot be built; true once main has returned or thrown. The
+// thread stays attached: leaving the VM is up to the caller.
 bool runMainClass(JNIEnv* env, const MainClassPlan& plan,
                   FindClassFromBootLoaderFunction findClassFromBootLoader, JavaMainHost& host);
 

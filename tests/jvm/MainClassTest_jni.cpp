@@ -48,7 +48,19 @@ struct MainRun {
     bool result = false;
     int calls = 0;        // Recorder.calls after the run
     std::string lastArgs; // Recorder.describe(lastArgs)
+    std::string ranBy;    // Recorder.ranBy, which is cleared for the next run
 };
+
+// The text of a static String field; empty for null.
+std::string staticText(JNIEnv* env, jclass owner, const char* field) {
+    auto text = static_cast<jstring>(
+        env->GetStaticObjectField(owner, env->GetStaticFieldID(owner, field, "Ljava/lang/String;")));
+    if (text == nullptr) return "";
+    const char* utf = env->GetStringUTFChars(text, nullptr);
+    std::string result = utf;
+    env->ReleaseStringUTFChars(text, utf);
+    return result;
+}
 
 // Runs the main class on a Java thread and reads back what Recorder saw.
 MainRun runOnJavaThread(const MainClassPlan& plan, bool throughLauncherHelper, RecordingHost& host) {
@@ -63,6 +75,8 @@ MainRun runOnJavaThread(const MainClassPlan& plan, bool throughLauncherHelper, R
         jclass recorder = env->FindClass("testapp/Recorder");
         ASSERT_NE(recorder, nullptr);
         run.calls = env->GetStaticIntField(recorder, env->GetStaticFieldID(recorder, "calls", "I"));
+        run.ranBy = staticText(env, recorder, "ranBy");
+        env->SetStaticObjectField(recorder, env->GetStaticFieldID(recorder, "ranBy", "Ljava/lang/String;"), nullptr);
         auto args = static_cast<jobjectArray>(env->GetStaticObjectField(
             recorder, env->GetStaticFieldID(recorder, "lastArgs", "[Ljava/lang/String;")));
         if (args == nullptr) return;
@@ -145,17 +159,70 @@ INSTANTIATE_TEST_SUITE_P(Routes, MainClassRoutes, ::testing::Values(false, true)
                              return info.param ? "LauncherHelper" : "FindClass";
                          });
 
-TEST(MainClass, ClassWithoutStaticMainIsReportedOnEveryRoute) {
-    for (bool helper : {false, true}) {
-        RecordingHost host;
-        // The runtime's NoSuchMethodError goes to standard error; the user is
-        // shown that the class has no main.
-        MainRun run = runOnJavaThread(plan(L"testapp/NoMain"), helper, host);
-        EXPECT_FALSE(run.result);
-        ASSERT_EQ(host.errors.size(), 1u) << helper;
-        EXPECT_EQ(host.errors[0].first, MainClassFailure::noMainMethod);
-        EXPECT_EQ(host.starts, 0);
+TEST(MainClass, ClassWithoutMainIsReportedOnEveryRoute) {
+    // An instance main counts only through the helper of JDK 25 and later.
+    const bool instanceMainRuns = realjvm::featureVersion() >= 25;
+    for (const std::wstring mainClass : {L"testapp/NoMain", L"testapp/InstanceMain"}) {
+        for (bool helper : {false, true}) {
+            SCOPED_TRACE(std::string(mainClass.begin(), mainClass.end()) + (helper ? " LauncherHelper" : ""));
+            RecordingHost host;
+            // The runtime's NoSuchMethodError goes to standard error; the user
+            // is shown that the class has no main. A JDK's helper would end
+            // the process instead: NoMain's mains are private or return int.
+            MainRun run = runOnJavaThread(plan(mainClass, {L"a", L"\u00e4"}), helper, host);
+            if (helper && instanceMainRuns && mainClass == L"testapp/InstanceMain") {
+                EXPECT_TRUE(run.result);
+                EXPECT_TRUE(host.errors.empty());
+                EXPECT_EQ(run.lastArgs, "1:61 |1:e4 |");
+                continue;
+            }
+            EXPECT_FALSE(run.result);
+            ASSERT_EQ(host.errors.size(), 1u);
+            EXPECT_EQ(host.errors[0].first, MainClassFailure::noMainMethod);
+            EXPECT_EQ(host.starts, 0);
+        }
     }
+}
+
+class Java25Main : public ::testing::Test {
+protected:
+    void SetUp() override {
+#ifndef JAVA_25_TEST_CLASSES
+        GTEST_SKIP() << "no javac for Java 25 when built";
+#endif
+        if (realjvm::featureVersion() < 25) GTEST_SKIP() << "the VM is older than Java 25";
+    }
+};
+
+TEST_F(Java25Main, EveryFormRunsAsTheHelperChoseIt) {
+    struct Case {
+        const wchar_t* mainClass;
+        const char* ranBy;
+        const char* lastArgs;
+    };
+    for (const Case& c : {Case{L"CompactMain", "instance main()", ""},
+                          Case{L"testapp25/StaticNoArgs", "static main()", ""},
+                          Case{L"testapp25/Both", "instance main(String[])", "1:78 |"}}) {
+        SCOPED_TRACE(c.ranBy);
+        RecordingHost host;
+        MainRun run = runOnJavaThread(plan(c.mainClass, {L"x"}), true, host);
+        EXPECT_TRUE(run.result);
+        EXPECT_TRUE(host.errors.empty());
+        EXPECT_EQ(host.starts, 1);
+        EXPECT_EQ(run.ranBy, c.ranBy);
+        if (*c.lastArgs != '\0') EXPECT_EQ(run.lastArgs, c.lastArgs);
+    }
+}
+
+TEST_F(Java25Main, ExceptionFromTheConstructorIsHandledAsOneFromMain) {
+    RecordingHost host;
+    MainClassPlan p = plan(L"testapp25/FailingConstructor");
+    p.failureCheck = true;
+    MainRun run = runOnJavaThread(p, true, host);
+    EXPECT_TRUE(run.result);
+    EXPECT_EQ(host.splashCloses, 1);
+    EXPECT_EQ(host.shownTrace.rfind(L"java.lang.IllegalStateException: constructor fails", 0), 0u) << host.shownTrace;
+    EXPECT_EQ(run.ranBy, "");
 }
 
 TEST(MainClass, MissingClassIsReportedOnEveryRoute) {
@@ -249,12 +316,7 @@ TEST(MainClass, ExceptionFromMainGoesToTheApplicationsUncaughtExceptionHandler) 
     std::string handled;
     realjvm::onJavaThread([&](JNIEnv* env) {
         jclass recorder = env->FindClass("testapp/Recorder");
-        auto text = static_cast<jstring>(
-            env->GetStaticObjectField(recorder, env->GetStaticFieldID(recorder, "handled", "Ljava/lang/String;")));
-        ASSERT_NE(text, nullptr);
-        const char* utf = env->GetStringUTFChars(text, nullptr);
-        handled = utf;
-        env->ReleaseStringUTFChars(text, utf);
+        handled = staticText(env, recorder, "handled");
         // Later tests' exceptions go to the thread group again.
         jclass thread = env->FindClass("java/lang/Thread");
         env->CallStaticVoidMethod(thread,

@@ -31,7 +31,11 @@ inline FindClassFromBootLoaderFunction findClassFromBootLoader() {
 
 // The option that puts the test classes on the class path.
 inline std::string classPathOption() {
-    return std::string("-Djava.class.path=") + JAVA_TEST_CLASSES;
+    std::string option = std::string("-Djava.class.path=") + JAVA_TEST_CLASSES;
+#ifdef JAVA_25_TEST_CLASSES
+    option += std::string(":") + JAVA_25_TEST_CLASSES;
+#endif
+    return option;
 }
 
 class Environment : public ::testing::Environment {
@@ -93,6 +97,21 @@ inline void exitIfStillRunningAfter(int seconds) {
         std::this_thread::sleep_for(std::chrono::seconds(seconds));
         _exit(3);
     }).detach();
+}
+
+// The running VM's feature version (17, 25), from java.version.
+inline int featureVersion() {
+    int version = 0;
+    onJavaThread([&version](JNIEnv* env) {
+        jclass system = env->FindClass("java/lang/System");
+        auto text = static_cast<jstring>(env->CallStaticObjectMethod(
+            system, env->GetStaticMethodID(system, "getProperty", "(Ljava/lang/String;)Ljava/lang/String;"),
+            env->NewStringUTF("java.version")));
+        const char* utf = env->GetStringUTFChars(text, nullptr);
+        version = std::atoi(utf);  // "1.8.0_402" gives 1
+        env->ReleaseStringUTFChars(text, utf);
+    });
+    return version;
 }
 
 // The text of a Java string, as UTF-16 units.

@@ -103,6 +103,7 @@
 //   Java side:  findClass=<name>  findClassFromBootLoader=<name>
 //               getStaticMethodID=<class>.<name><signature>
 //               getMethodID=<class>.<name><signature>
+//               getStaticFieldID=<class>.<name><signature>
 //               checkAndLoadMain=<0|1>,<int>,<name>
 //               main=<thread id>  mainArgs.count=<n>  mainArgs.<i>=<text>
 //               (mainArgs=null when main got null)
@@ -133,6 +134,7 @@
 //
 // JNI functions answered: GetVersion, FindClass, Throw, ExceptionOccurred/Describe/
 // Clear/Check, DeleteLocalRef, GetObjectClass, Get(Static)MethodID,
+// GetStaticFieldID (as a JDK 17: no such field, NoSuchFieldError pending),
 // NewObject(V/A), Call{Object,Void}Method(V/A), CallStatic{Object,Void,Int}
 // Method(V/A), GetStringLength, GetStringUTFLength/Chars, ReleaseStringUTFChars,
 // GetArrayLength, NewObjectArray, Get/SetObjectArrayElement, NewCharArray,

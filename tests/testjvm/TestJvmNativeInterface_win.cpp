@@ -239,6 +239,17 @@ jmethodID JNICALL getStaticMethodId(JNIEnv* env, jclass cls, const char* name, c
     return lookUpMethod(env, cls, name, signature, true);
 }
 
+// As a JDK before 21: no class has a static field the launcher may ask for
+// (LauncherHelper's isStaticMain and noArgMain came with 21).
+jfieldID JNICALL getStaticFieldId(JNIEnv* env, jclass cls, const char* name, const char* signature) {
+    ThreadEnv* thread = enter(env, "GetStaticFieldID");
+    const ClassInfo* type = derefKind(cls, Kind::classObject, "GetStaticFieldID")->type;
+    if (name == nullptr || signature == nullptr) fault("GetStaticFieldID: null name or signature");
+    Record().add("getStaticFieldID", type->name + "." + name + signature);
+    raise(thread, "java.lang.NoSuchFieldError", fromUtf8(name));
+    return nullptr;
+}
+
 jobject JNICALL newObjectV(JNIEnv* env, jclass cls, jmethodID id, va_list arguments) {
     return toHandle<jobject>(call(env, "NewObjectV", CallKind::constructor, cls, id, 'V', arguments).object);
 }
@@ -431,6 +442,7 @@ JNINativeInterface_ buildNativeInterface() {
     table.GetObjectClass = getObjectClass;
     table.GetMethodID = getMethodId;
     table.GetStaticMethodID = getStaticMethodId;
+    table.GetStaticFieldID = getStaticFieldId;
     table.NewObject = newObject;
     table.NewObjectV = newObjectV;
     table.NewObjectA = newObjectA;

@@ -1,7 +1,11 @@
 package testapp;
 
-/** A class without a static main method. */
+/** A class without a main method any runtime runs: its mains are private or return a value. */
 public final class NoMain {
-    public void main(String[] args) {
+    private void main(String[] args) {
+    }
+
+    public static int main() {
+        return 0;
     }
 }

@@ -7,6 +7,8 @@ public final class Recorder {
     public static int calls;
     /** The message of the last exception the default uncaught-exception handler got. */
     public static String handled;
+    /** Which main ran, set by the main classes whose main is not static main(String[]). */
+    public static String ranBy;
 
     private Recorder() {
     }
