@@ -1,5 +1,6 @@
 #include "jvm/MainClass_jni.h"
 
+#include "util/Trace.h"
 #include "util/Utf16.h"
 
 #include <algorithm>
@@ -336,6 +337,11 @@ bool runMainClass(JNIEnv* env, const MainClassPlan& plan,
     const jclass mainClass = checked.get() != nullptr ? checked.as<jclass>() : found.as<jclass>();
     const MainForm form =
         checked.get() != nullptr && choice.known() ? chosenForm(env, helper.as<jclass>(), choice) : MainForm{};
+    if (tracing())
+        trace(std::wstring(checked.get() != nullptr ? L"main class: checked by the runtime's LauncherHelper"
+                                                    : L"main class: found with FindClass") +
+              (form.isStatic ? L", static main" : L", main on a new instance") +
+              (form.takesArguments ? L"(String[])" : L"()"));
     if (!callMain(env, mainClass, form, plan, host)) return false;
 
     if (jthrowable exception = env->ExceptionOccurred()) {
