@@ -1,10 +1,14 @@
 #include "jvm/JavaVm_jni.h"
 
+#include "util/Trace.h"
+
 namespace {
 
 // The VM calls these on System.exit and on a fatal error; returning lets it
 // carry out its own exit or abort, so the process ends with Java's status.
-void JNICALL exitHook(jint) {}
+void JNICALL exitHook(jint code) {
+    if (tracing()) trace(L"exit code " + std::to_wstring(code) + L" (System.exit)");
+}
 void JNICALL abortHook() {}
 
 }  // namespace

@@ -384,6 +384,9 @@ TEST_F(RuntimeSearch, TraceShowsEveryDecisionOfAFailedAndASuccessfulStart) {
     EXPECT_NE(ok.find(toUtf8(L"registry: chose 891.0.2 in " + home + L"\\")), std::string::npos) << ok;
     // Each line carries the process and the milliseconds since its start.
     EXPECT_EQ(ok.compare(0, 1, "["), 0) << ok;
+    // An application that ends itself ends the process inside the VM.
+    ASSERT_TRUE(files.writeScenario(L"Main=exit:3\n"));
+    expectLines(traced(), {"exit code 3 (System.exit)"});
 }
 
 TEST_F(RuntimeSearch, JvmDllImportsComeFromTheRuntimesBinFolderNotTheApplicationsFolder) {
