@@ -147,26 +147,19 @@ bool SingleInstance::forward(const std::wstring& name, const std::vector<std::ui
     if (forwardLock_) {
         const HANDLE handles[2] = {forwardLock_.get(), firstProcess_.get()};
         const DWORD result = WaitForMultipleObjects(firstProcess_ ? 2 : 1, handles, FALSE, INFINITE);
-        if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0) {
-            forwardLockOwned_ = true;
-        } else if (result == WAIT_OBJECT_0 + 1) {
-            answered_ = true;
-            answer_ = exitCodeOf(firstProcess_.get());
-            return true;
-        }
+        if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0) forwardLockOwned_ = true;
+        if (result == WAIT_OBJECT_0 + 1) return answerWithFirstInstanceEnd();
     }
 
     std::uint8_t* area = block + kArgumentAreaOffset;
     std::memset(area, 0, kForwardedBytesLimit);
     std::memcpy(area, encoded.data(), encoded.size());
+    message_ = message;
     for (DWORD waited = 0;; waited += kRetryStepMs) {
         if (PostThreadMessageW(listener, message, GetCurrentThreadId(), 0)) return true;
         const DWORD error = GetLastError();
-        if (firstProcess_ && WaitForSingleObject(firstProcess_.get(), 0) == WAIT_OBJECT_0) {
-            answered_ = true;
-            answer_ = exitCodeOf(firstProcess_.get());
-            return true;
-        }
+        if (firstProcess_ && WaitForSingleObject(firstProcess_.get(), 0) == WAIT_OBJECT_0)
+            return answerWithFirstInstanceEnd();
         if (error != ERROR_INVALID_THREAD_ID || waited >= kFirstInstanceSetUpMs) break;
         Sleep(kRetryStepMs);
     }
@@ -174,41 +167,37 @@ bool SingleInstance::forward(const std::wstring& name, const std::vector<std::ui
     return false;
 }
 
+bool SingleInstance::answerWithFirstInstanceEnd() {
+    answered_ = true;
+    answer_ = exitCodeOf(firstProcess_.get());
+    return true;
+}
+
 int SingleInstance::waitForFirstInstance() {
-    int result = answer_;
-    if (!answered_) {
-        result = 0;
-        if (firstProcess_) {
-            const UINT message = readBlockWord(shared_->block(), kMessageIdOffset);
-            const HANDLE process = firstProcess_.get();
-            for (;;) {
-                MSG received;
-                bool replied = false;
-                // Other messages are dropped.
-                while (PeekMessageW(&received, nullptr, 0, 0, PM_REMOVE)) {
-                    if (received.message == message) {
-                        replied = true;
-                        break;
-                    }
-                }
-                if (replied) {
-                    result = static_cast<int>(static_cast<DWORD>(received.wParam));
-                    break;
-                }
-                const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
-                if (woke == WAIT_OBJECT_0) {
-                    // An answer posted right before the end still counts.
-                    if (PeekMessageW(&received, nullptr, message, message, PM_REMOVE)) {
-                        result = static_cast<int>(static_cast<DWORD>(received.wParam));
-                    } else {
-                        result = exitCodeOf(process);
-                    }
-                    break;
-                }
-                if (woke == WAIT_FAILED) Sleep(100);
+    if (!answered_ && !firstProcess_) answered_ = true;  // nothing to wait for: 0
+    const HANDLE process = firstProcess_.get();
+    MSG received;
+    while (!answered_) {
+        while (!answered_ && PeekMessageW(&received, nullptr, 0, 0, PM_REMOVE)) {
+            if (received.message != message_) continue;  // other messages are dropped
+            answered_ = true;
+            answer_ = static_cast<int>(static_cast<DWORD>(received.wParam));
+        }
+        if (answered_) break;
+        const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
+        if (woke == WAIT_OBJECT_0) {
+            // An answer posted right before the end still counts.
+            if (PeekMessageW(&received, nullptr, message_, message_, PM_REMOVE)) {
+                answered_ = true;
+                answer_ = static_cast<int>(static_cast<DWORD>(received.wParam));
+            } else {
+                answerWithFirstInstanceEnd();
             }
+        } else if (woke == WAIT_FAILED) {
+            Sleep(100);
         }
     }
+    const int result = answer_;
     close();
     return result;
 }

@@ -62,6 +62,8 @@ private:
     bool startFirst(const std::wstring& name, std::shared_ptr<InstanceRequestServer> server);
     bool forward(const std::wstring& name, const std::vector<std::uint8_t>& encoded);
     void releaseForwardLock();
+    // The first instance has ended: so does this later start, with its code.
+    bool answerWithFirstInstanceEnd();
 
     Role role_ = Role::off;
     std::shared_ptr<Shared> shared_;
@@ -70,6 +72,7 @@ private:
     UniqueHandle firstProcess_;
     UniqueHandle forwardLock_;
     bool forwardLockOwned_ = false;
+    UINT message_ = 0;  // the registered message, for the answer
     bool answered_ = false;
     int answer_ = 0;
 };

@@ -1,9 +1,9 @@
 #include "jre/RegistryScan.h"
 
+#include "util/TextSplit.h"
 #include "util/Trace.h"
 
 #include <algorithm>
-#include <cwctype>
 
 const RegistryRoot kRegistryRoots[7] = {
     {L"Software\\JavaSoft\\JDK\\", InstallKind::jdk, VendorFamily::javaSoft, false, false},
@@ -41,25 +41,28 @@ bool kindSelected(const RegistryRoot& root, const RegistryCriteria& criteria) {
     return kindSelected(root.kind, criteria);
 }
 
-bool sameLetters(const std::wstring& a, const wchar_t* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i] != L'\0'; ++i)
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    return i == a.size() && b[i] == L'\0';
-}
-
-bool containsLetters(const std::wstring& text, const wchar_t* part) {
-    std::wstring lower = text;
-    for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
-    return lower.find(part) != std::wstring::npos;
-}
-
 const wchar_t* hiveName(RegistryHive hive) {
     return hive == RegistryHive::localMachine ? L"HKLM\\" : L"HKCU\\";
 }
 
 void tracePassedOver(RegistryHive hive, const std::wstring& key, const wchar_t* reason) {
     if (tracing()) trace(L"registry " + std::wstring(hiveName(hive)) + key + L": passed over, " + reason);
+}
+
+// Adds candidate when its home holds a VM library of jvmType (uninstallers
+// leave keys behind whose folder is gone); traced either way.
+void addIfItHoldsAVm(std::vector<JreCandidate>& candidates, RegistryHive hive, const std::wstring& key,
+                     JreCandidate candidate, int jvmType, const FileProbe& exists) {
+    auto library = findJvmLibrary(candidate.home, jvmType, exists);
+    if (!library) {
+        tracePassedOver(hive, key, (L"no VM library in " + candidate.home).c_str());
+        return;
+    }
+    if (tracing())
+        trace(L"registry " + std::wstring(hiveName(hive)) + key + L": candidate " + candidate.version.format() +
+              L" in " + candidate.home);
+    candidate.isServerVm = library->isServerVm;
+    candidates.push_back(std::move(candidate));
 }
 
 // One version key a vendor's installer left, before its home is read.
@@ -74,11 +77,11 @@ struct VendorKey {
 void addLeaves(RuntimeRegistry& registry, RegistryHive hive, const VendorRoot& root, const std::wstring& key,
                const std::wstring& versionName, InstallKind kind, std::vector<VendorKey>& keys) {
     for (const std::wstring& vm : registry.subkeyNames(hive, key)) {
-        const bool openj9 = sameLetters(vm, L"openj9");
-        if (!openj9 && (root.openj9Only || !sameLetters(vm, L"hotspot"))) continue;
+        const bool openj9 = equalsIgnoringCase(vm, L"openj9");
+        if (!openj9 && (root.openj9Only || !equalsIgnoringCase(vm, L"hotspot"))) continue;
         const std::wstring vmKey = key + L"\\" + vm;
         for (const std::wstring& leaf : registry.subkeyNames(hive, vmKey)) {
-            if (!sameLetters(leaf, L"MSI") && !sameLetters(leaf, L"EXE")) continue;
+            if (!equalsIgnoringCase(leaf, L"MSI") && !equalsIgnoringCase(leaf, L"EXE")) continue;
             keys.push_back(VendorKey{vmKey + L"\\" + leaf, versionName, kind,
                                      openj9 ? VendorFamily::ibm : VendorFamily::javaSoft});
         }
@@ -91,8 +94,8 @@ std::vector<VendorKey> vendorKeys(RuntimeRegistry& registry, RegistryHive hive, 
     switch (root.layout) {
     case VendorLayout::kindVersionVmLeaf:
         for (const std::wstring& kindName : registry.subkeyNames(hive, base)) {
-            const bool jdk = sameLetters(kindName, L"JDK");
-            if (!jdk && !sameLetters(kindName, L"JRE")) continue;
+            const bool jdk = equalsIgnoringCase(kindName, L"JDK");
+            if (!jdk && !equalsIgnoringCase(kindName, L"JRE")) continue;
             const std::wstring kindKey = base + kindName;
             for (const std::wstring& version : registry.subkeyNames(hive, kindKey))
                 addLeaves(registry, hive, root, kindKey + L"\\" + version, version,
@@ -106,7 +109,7 @@ std::vector<VendorKey> vendorKeys(RuntimeRegistry& registry, RegistryHive hive, 
     case VendorLayout::versionKey:
     case VendorLayout::productKey:
         for (const std::wstring& name : registry.subkeyNames(hive, base)) {
-            const bool jre = root.layout == VendorLayout::productKey && containsLetters(name, L"jre");
+            const bool jre = root.layout == VendorLayout::productKey && containsIgnoringCase(name, L"jre");
             keys.push_back(VendorKey{base + name, name, jre ? InstallKind::jre : InstallKind::jdk,
                                      VendorFamily::javaSoft});
         }
@@ -196,14 +199,9 @@ std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const Reg
             }
             home = withTrailingBackslash(home);
             if (root.homeInJreFolder) home += L"jre\\";
-            auto library = findJvmLibrary(home, jvmType, exists);
-            if (!library) {
-                tracePassedOver(machine, key, (L"no VM library in " + home).c_str());
-                continue;
-            }
-            if (tracing()) trace(L"registry HKLM\\" + key + L": candidate " + version.format() + L" in " + home);
-            candidates.push_back(JreCandidate{version, home, library->isServerVm, preferred, root.vendor,
-                                              root.vendor == VendorFamily::ibm});
+            addIfItHoldsAVm(candidates, machine, key,
+                            JreCandidate{version, home, false, preferred, root.vendor, root.vendor == VendorFamily::ibm},
+                            jvmType, exists);
         }
     }
 
@@ -227,17 +225,10 @@ std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const Reg
                     tracePassedOver(hive, found.key, L"outside the version bounds");
                     continue;
                 }
-                auto library = findJvmLibrary(home, criteria.jvmType, exists);
-                if (!library) {
-                    // Uninstallers leave keys behind.
-                    tracePassedOver(hive, found.key, (L"no VM library in " + home).c_str());
-                    continue;
-                }
-                if (tracing())
-                    trace(L"registry " + std::wstring(hiveName(hive)) + found.key + L": candidate " +
-                          version.format() + L" in " + home);
                 const bool preferred = kindSelected(found.kind, criteria) && vendorPreferred(found.vendor, criteria);
-                candidates.push_back(JreCandidate{version, home, library->isServerVm, preferred, found.vendor, false});
+                addIfItHoldsAVm(candidates, hive, found.key,
+                                JreCandidate{version, home, false, preferred, found.vendor, false}, criteria.jvmType,
+                                exists);
             }
         }
     }

@@ -13,18 +13,6 @@ const wchar_t* const kDisplaySection = L"Display";
 
 namespace {
 
-wchar_t asciiLower(wchar_t c) {
-    return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
-}
-
-bool equalsIgnoringCase(const std::wstring& a, const wchar_t* b) {
-    size_t i = 0;
-    for (; i < a.size() && b[i] != L'\0'; ++i) {
-        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
-    }
-    return i == a.size() && b[i] == L'\0';
-}
-
 std::wstring read(SettingsStore& store, const wchar_t* section, const wchar_t* key) {
     std::wstring value;
     store.readString(section, key, value);

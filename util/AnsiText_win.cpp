@@ -32,10 +32,11 @@ DWORD exactFlags() {
 bool fitsAnsi(const std::wstring& text) {
     if (text.empty()) return true;
     if (text.size() > INT_MAX) return false;
+    // UTF-8 holds every character and takes no default-character report.
+    const DWORD flags = exactFlags();
     BOOL usedDefault = FALSE;
-    const bool utf8 = GetACP() == CP_UTF8;
-    const int length = WideCharToMultiByte(CP_THREAD_ACP, exactFlags(), text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, utf8 ? nullptr : &usedDefault);
+    const int length = WideCharToMultiByte(CP_THREAD_ACP, flags, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, flags != 0 ? &usedDefault : nullptr);
     return length > 0 && !usedDefault;
 }
 

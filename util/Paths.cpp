@@ -1,5 +1,7 @@
 #include "util/Paths.h"
 
+#include "util/TextSplit.h"
+
 namespace {
 
 const std::wstring kLongPathPrefix = L"\\\\?\\";
@@ -129,9 +131,7 @@ std::wstring runtimeBinFolderOf(const std::wstring& jvmPath) {
     if (parent != std::wstring::npos) {
         const std::wstring above = folder.substr(0, parent);
         const size_t name = above.rfind(L'\\');
-        std::wstring last = above.substr(name == std::wstring::npos ? 0 : name + 1);
-        for (wchar_t& c : last) c = static_cast<wchar_t>(c >= L'A' && c <= L'Z' ? c + 32 : c);
-        if (last == L"bin") return above;
+        if (equalsIgnoringCase(above.substr(name == std::wstring::npos ? 0 : name + 1), L"bin")) return above;
     }
     return folder;
 }
