@@ -45,10 +45,13 @@ std::optional<RuntimeChoice> fromHome(const std::wstring& home, RuntimeSource so
     choice.jvmPath = library->path;
     choice.source = source;
     applyBitnessRule(choice, request.pairProductConfigured, probes);
-    if (tracing()) {
-        trace(L"runtime: " + std::wstring(sourceName(source)) + L" gives " + choice.jvmPath);
-        trace(choice.handOverToPair ? L"bitness: the runtime is not for this process; the pair product starts it"
-                                    : L"bitness: the runtime is loaded in this process");
+    // A stored folder of another processor, with no pair product to start
+    // it, would fail every start the same way: the user is asked instead.
+    if (source == RuntimeSource::storedFolder && !request.pairProductConfigured && probes.isForeignImage &&
+        probes.isForeignImage(choice.jvmPath)) {
+        if (tracing()) trace(L"runtime: " + std::wstring(sourceName(source)) + L" " + home +
+                             L": built for another processor, passed over");
+        return std::nullopt;
     }
     return choice;
 }

@@ -8,8 +8,6 @@
 
 #include <windows.h>
 
-namespace {
-
 std::vector<FoundFile> listMatches(const std::wstring& pattern) {
     std::vector<FoundFile> found;
     WIN32_FIND_DATAW data;
@@ -45,23 +43,6 @@ std::wstring currentFolder() {
         needed = length;
     }
     return std::wstring();
-}
-
-}  // namespace
-
-JavaStartFacts gatherJavaStartFacts(const std::wstring& jvmPath, bool keepMainThreadAlive,
-                                    const std::wstring& executablePath,
-                                    const std::vector<std::wstring>& arguments) {
-    JavaStartFacts facts;
-    facts.jvmPath = jvmPath;
-    facts.keepMainThreadAlive = keepMainThreadAlive;
-    facts.executablePath = executablePath;
-    facts.workingFolder = currentFolder();
-    facts.memory = processMemory();
-    facts.arguments = arguments;
-    facts.environment = environmentValue;
-    facts.list = listMatches;
-    return facts;
 }
 
 void applyEnvironment(const JavaStartPlan& plan) {

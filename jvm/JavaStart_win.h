@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
-// The facts of this machine and process that planning the start needs: the
-// memory figures as this process sees them, the current folder, the
-// environment and the file system.
-JavaStartFacts gatherJavaStartFacts(const std::wstring& jvmPath, bool keepMainThreadAlive,
-                                    const std::wstring& executablePath,
-                                    const std::vector<std::wstring>& arguments);
+// The memory figures as this process sees them (a 32-bit process counts at
+// most 2 GiB of physical memory).
+MemoryFigures processMemory();
+
+// The process's current folder; empty when it cannot be read.
+std::wstring currentFolder();
+
+// The files and folders that match pattern, as FindFirstFileW lists them.
+std::vector<FoundFile> listMatches(const std::wstring& pattern);
 
 // Sets the plan's environment variables in this process (the runtime's DLLs
 // and child processes see them). Failures are not checked.

@@ -8,6 +8,16 @@ std::optional<std::wstring> configFilePathFor(const std::wstring& executablePath
     return executablePath.substr(0, dot + 1) + L"ini";
 }
 
+std::wstring folderNameOf(const std::wstring& name) {
+    std::wstring folder;
+    for (wchar_t c : name) {
+        if (c < 32 || std::wstring(L"\\/:*?\"<>|").find(c) != std::wstring::npos) continue;
+        folder += c;
+    }
+    while (!folder.empty() && (folder.back() == L'.' || folder.back() == L' ')) folder.pop_back();
+    return folder;
+}
+
 UserConfigLocation userConfigLocationFor(const std::wstring& executablePath,
                                          const std::wstring& productName,
                                          const std::wstring& productCode,
@@ -19,14 +29,26 @@ UserConfigLocation userConfigLocationFor(const std::wstring& executablePath,
     if (dot != std::wstring::npos) name.erase(dot);
     name += L".ini";
 
-    std::wstring folderName;
-    for (wchar_t c : productName) {
-        if (std::wstring(L"\\?\"|><:/*").find(c) == std::wstring::npos) folderName += c;
-    }
-
     UserConfigLocation location;
-    location.productFolder = appData + L"\\" + folderName;
-    location.codeFolder = location.productFolder + L"\\" + productCode;
+    location.productFolder = appData + L"\\" + folderNameOf(productName);
+    location.codeFolder = location.productFolder + L"\\" + folderNameOf(productCode);
     location.file = location.codeFolder + L"\\" + name;
     return location;
+}
+
+std::vector<RuntimeStoreTarget> runtimeStoreTargets(const RuntimeStoreRequest& request) {
+    std::vector<RuntimeStoreTarget> targets;
+    const std::wstring* executables[] = {&request.executablePath, &request.pairProduct};
+    for (const std::wstring* executable : executables) {
+        if (executable->empty()) continue;
+        if (request.isService) {
+            if (auto config = configFilePathFor(*executable)) targets.push_back({*config, {}});
+            continue;
+        }
+        if (request.appData.empty()) continue;
+        const UserConfigLocation location = userConfigLocationFor(
+            *executable, request.productName, request.productCode, request.appData);
+        targets.push_back({location.file, {location.productFolder, location.codeFolder}});
+    }
+    return targets;
 }

@@ -1,6 +1,7 @@
 #include "launcher/LauncherSettings.h"
 
 #include "launcher/SettingsStore.h"
+#include "splash/SplashLayout.h"
 #include "util/TextSplit.h"
 
 #include <algorithm>
@@ -142,4 +143,21 @@ JavaStartSettings readJavaStartSettings(SettingsStore& layered, const LauncherSe
     start.errorAppend = read(layered, kApplicationSection, L"Error Append") == L"yes";
     start.cmd = read(layered, kApplicationSection, L"Cmd");
     return start;
+}
+
+bool readSettings(SettingsSources& sources, LauncherSettings& settings) {
+    SettingsStore& file = sources.configFile();
+    settings.productCode = read(file, kProductSection, L"Product Code");
+    settings.upgradeCode = read(file, kProductSection, L"Upgrade Code");
+    settings.productName = read(file, kProductSection, L"Product Name");
+    SettingsStore& layered = sources.layered(settings.upgradeCode);
+    if (!readLauncherSettings(settings, layered, sources.userFile(settings.productName, settings.productCode)))
+        return false;
+    settings.java = readJavaStartSettings(layered, settings);
+    settings.display.splashImage = read(file, kDisplaySection, L"Splash Screen");
+    if (!settings.display.splashImage.empty()) {
+        settings.display.preferNativeSplash = isYes(read(file, kDisplaySection, L"Preffer Native Splash Screen"));
+        settings.display.splashShadow = wantsSplashShadow(read(file, kDisplaySection, L"Splash Screen Shadow"));
+    }
+    return true;
 }

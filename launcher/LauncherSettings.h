@@ -16,8 +16,15 @@ extern const wchar_t* const kApplicationSection;  // "Application"
 extern const wchar_t* const kClassPathSection;    // "Class Path"
 extern const wchar_t* const kDisplaySection;      // "Display"
 
-// The parsed value of every key read at start; the defaults are those of a
-// configuration that sets nothing.
+// The splash keys of the "Display" section.
+struct DisplaySettings {
+    std::wstring splashImage;  // "Splash Screen"; empty: no splash
+    bool splashShadow = false;
+    bool preferNativeSplash = false;  // "Preffer Native Splash Screen"
+};
+
+// The parsed value of every key of one start, read once; the defaults are
+// those of a configuration that sets nothing.
 struct LauncherSettings {
     std::wstring productCode;
     std::wstring upgradeCode;
@@ -45,7 +52,28 @@ struct LauncherSettings {
     std::wstring libraryPath;
     std::wstring pairProduct;
     bool pairReturnCode = false;
+    // The keys of the Java start (class path, VM parameters, streams, Cmd).
+    JavaStartSettings java;
+    DisplaySettings display;
 };
+
+// Where the configuration of one start is read.
+class SettingsSources {
+public:
+    virtual ~SettingsSources() = default;
+    // The configuration file beside the executable, as it stands.
+    virtual SettingsStore& configFile() = 0;
+    // The same over the embedded base settings that upgradeCode selects.
+    virtual SettingsStore& layered(const std::wstring& upgradeCode) = 0;
+    // The per-user file of the product; null when it does not exist.
+    virtual SettingsStore* userFile(const std::wstring& productName, const std::wstring& productCode) = 0;
+};
+
+// Reads every key of a start, once: the product information from the
+// configuration file, the rest from the layered store, "JRE Path" from the
+// per-user file when there is one. False when "Main Class" is empty (the
+// caller reports it).
+bool readSettings(SettingsSources& sources, LauncherSettings& settings);
 
 // True when value is "Yes" in any letter case.
 bool isYes(const std::wstring& value);

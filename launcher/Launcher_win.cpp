@@ -1,128 +1,61 @@
 #include "launcher/Launcher_win.h"
 
-#include "jre/RegistryView_win.h"
-#include "jvm/DatePattern_win.h"
 #include "jvm/JavaMainThread_win.h"
 #include "jvm/JavaMain_jni.h"
 #include "jvm/JavaStart_win.h"
 #include "jvm/JvmLibrary_win.h"
 #include "launcher/ConfigPaths.h"
-#include "launcher/EmbeddedSettings.h"
-#include "jvm/StackTrace_jni.h"
+#include "launcher/ConfigurationFiles_win.h"
 #include "launcher/ErrorReport_win.h"
-#include "launcher/ExceptionDialog_win.h"
 #include "launcher/ExitCodes.h"
+#include "launcher/JavaInstanceServer_win.h"
+#include "launcher/LauncherJavaHost_win.h"
 #include "launcher/MessageText.h"
 #include "launcher/ProfileFile_win.h"
 #include "launcher/RuntimeNotFoundDialog_win.h"
 #include "launcher/RuntimeRequirement.h"
+#include "launcher/StartFacts_win.h"
 #include "resources/resource.h"
-#include "splash/SplashLayout.h"
 #include "util/CommandLine.h"
-#include "util/Environment_win.h"
 #include "util/FileSystem_win.h"
-#include "util/Paths.h"
-#include "util/PeImageProbe_win.h"
 #include "util/Trace.h"
 #include "util/UniqueResource_win.h"
 
-namespace {
+int Launcher::run() {
+    arguments_ = argumentsFromCommandLine(GetCommandLineW());
+    // Taken out first, so that no program the application starts inherits it.
+    const std::wstring handedOverBy = takeHandedOverBy();
+    if (!loadSettings()) return kExitFailure;
+    if (!takeInstanceRole()) return kExitFailure;
 
-// The launcher as the Java main thread sees it.
-class LauncherJavaHost : public JavaMainHost {
-public:
-    LauncherJavaHost(SplashScreen& splash, SingleInstance& singleInstance)
-        : splash_(splash), singleInstance_(singleInstance) {}
-
-    void reportVmCreationFailure(jint code) override {
-        const unsigned reason = jniReasonMessageId(code);
-        showError(messageOwner(), formatText(loadText(IDS_JNI_ERROR),
-                                            {loadText(IDS_CANNOT_CREATE_VM), reason ? loadText(reason) : L""}));
-    }
-    void reportMainClassFailure(MainClassFailure failure, const std::wstring& className) override {
-        switch (failure) {
-        case MainClassFailure::nameNotConvertible:
-            showFormattedError(messageOwner(), loadText(IDS_CANNOT_LOAD_MAIN_CLASS), className);
-            break;
-        case MainClassFailure::classNotFound:
-            showFormattedError(messageOwner(), loadText(IDS_MAIN_CLASS_NOT_FOUND), className);
-            break;
-        case MainClassFailure::noMainMethod:
-            showError(messageOwner(), loadText(IDS_NO_MAIN_METHOD));
-            break;
-        }
-    }
-    void prepareStreamTargets(StreamTargets& targets) override {
-        expandDatePatterns(targets);
-        if (!targets.outputFile.empty()) createFoldersForFile(targets.outputFile);
-        if (!targets.errorFile.empty()) createFoldersForFile(targets.errorFile);
-    }
-    void mainStarting() override {
-        if (tracing()) trace(L"main: about to run");
-        singleInstance_.signalMainStarting();
-    }
-    void closeSplash() override { splash_.close(); }
-    bool showUncaughtException(jthrowable exception, JNIEnv* env) override {
-        const std::wstring trace = captureStackTrace(env, exception);
-        // Without a trace there is nothing to show: the application goes on.
-        if (trace.empty()) return false;
-        // A dialog that cannot be shown counts as "Stop".
-        return showExceptionDialog(GetActiveWindow(), trace) != 1;
-    }
-    void parkForever() override { Sleep(INFINITE); }
-
-private:
-    HWND messageOwner() const { return splash_.window(); }
-
-    SplashScreen& splash_;
-    SingleInstance& singleInstance_;
-};
-
-}  // namespace
-
-// Serves a later start in the first instance: enters the VM once main is
-// about to run and hands the arguments to the main class's secondaryMain.
-class JavaInstanceServer : public InstanceRequestServer {
-public:
-    explicit JavaInstanceServer(std::wstring mainClass) : mainClass_(std::move(mainClass)) {}
-
-    // The VM is there: requests are served from now on. keepAttached: the
-    // runtime ends the VM itself and its threads never leave it (IBM).
-    void serveWith(std::shared_ptr<JavaVmOwner> vm, bool keepAttached) {
-        AcquireSRWLockExclusive(&lock_);
-        vm_ = std::move(vm);
-        keepAttached_ = keepAttached;
-        ReleaseSRWLockExclusive(&lock_);
+    StartFacts facts = gatherStartFacts(executablePath_, arguments_, instanceRole(), handedOverBy, settings_);
+    StartPlan plan = planStart(settings_, facts);
+    // Before the runtime is used: the pair product and the VM start there.
+    if (!plan.workingFolder.empty()) SetCurrentDirectoryW(plan.workingFolder.c_str());
+    if (plan.route == StartRoute::askUser && !askForRuntime(plan, facts)) return kExitFailure;
+    if (tracing()) {
+        for (const std::wstring& line : describeStartPlan(plan)) trace(line);
     }
 
-    void serve(const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply) override {
-        AcquireSRWLockShared(&lock_);
-        const std::shared_ptr<JavaVmOwner> vm = vm_;
-        const bool keepAttached = keepAttached_;
-        ReleaseSRWLockShared(&lock_);
-        if (!vm) return;
-        JNIEnv* env = vm->attachWorker();
-        if (env == nullptr) return;
-        runSecondaryMain(env, mainClass_, arguments, reply);
-        if (!keepAttached) vm->detachWorker();
+    switch (plan.route) {
+    case StartRoute::refuse:
+        reportRefusal(plan);
+        return kExitFailure;
+    case StartRoute::handOver:
+        return handOver(plan.pair);
+    case StartRoute::laterStart:
+        return singleInstance_.waitForFirstInstance();
+    case StartRoute::askUser:
+        return kExitFailure;
+    case StartRoute::startJava:
+        break;
     }
-
-private:
-    const std::wstring mainClass_;
-    SRWLOCK lock_ = SRWLOCK_INIT;
-    std::shared_ptr<JavaVmOwner> vm_;
-    bool keepAttached_ = false;
-};
-
-namespace {
-
-bool fileAt(const std::wstring& path) {
-    return fileExists(path);
+    return startJava(plan);
 }
 
-}  // namespace
-
-Launcher::~Launcher() {
+void Launcher::teardown() {
+    if (tornDown_) return;
+    tornDown_ = true;
     // The picture goes as soon as main has returned, not when the VM ends.
     splash_.close();
     // DestroyJavaVM returns when the application's last non-daemon thread has
@@ -134,8 +67,7 @@ Launcher::~Launcher() {
     nativeSplash_.close();
 }
 
-bool Launcher::initialize() {
-    arguments_ = argumentsFromCommandLine(GetCommandLineW());
+bool Launcher::loadSettings() {
     DWORD error = ERROR_SUCCESS;
     executablePath_ = moduleFileName(nullptr, error);
     if (executablePath_.empty()) {
@@ -143,27 +75,6 @@ bool Launcher::initialize() {
         return false;
     }
     if (tracing()) trace(L"executable " + executablePath_);
-    if (!loadSettings()) return false;
-    if (!checkSingleInstance()) return false;
-    // A later start of a single-instance application hands its arguments to
-    // the first one and needs no runtime of its own.
-    if (isLaterStart()) {
-        if (tracing()) trace(L"single instance: a later start, the arguments went to the first one");
-        return true;
-    }
-    if (tracing() && singleInstance_.role() == SingleInstance::Role::first)
-        trace(L"single instance: the first instance");
-    if (settings_.overrideWorkingDir) moveToExecutableFolder();
-    return findRuntime();
-}
-
-int Launcher::run() {
-    if (runtime_.handOverToPair) return runPairProduct();
-    if (isLaterStart()) return singleInstance_.waitForFirstInstance();
-    return startJava();
-}
-
-bool Launcher::loadSettings() {
     auto config = configFilePathFor(executablePath_);
     if (!config) return false;
     configFile_ = *config;
@@ -174,169 +85,137 @@ bool Launcher::loadSettings() {
         showObjectError(messageOwner(), configFile_, problem);
         return false;
     }
-
-    ProfileFile productInfo(configFile_);
-    productInfo.readString(kProductSection, L"Product Code", settings_.productCode);
-    productInfo.readString(kProductSection, L"Upgrade Code", settings_.upgradeCode);
-    productInfo.readString(kProductSection, L"Product Name", settings_.productName);
-
-    LayeredProfileFile layered(configFile_, embeddedBaseSettings(settings_.upgradeCode));
-
-    // The runtime folder a user picked lives in the per-user file; when that
-    // file exists it alone decides.
-    const std::wstring userFile =
-        userConfigLocationFor(executablePath_, settings_.productName, settings_.productCode,
-                              environmentValue(L"APPDATA").value_or(std::wstring()))
-            .file;
-    FileFinder finder;
-    const bool haveUserFile = finder.find(userFile.c_str());
-    if (tracing()) trace(L"per-user config file " + userFile + (haveUserFile ? L"" : L": none"));
-    ProfileFile userStore(userFile);
-
-    if (!readLauncherSettings(settings_, layered.store(), haveUserFile ? &userStore : nullptr)) {
+    appData_ = userAppDataFolder();
+    ConfigurationFiles files(executablePath_, configFile_, appData_);
+    if (!readSettings(files, settings_)) {
         showError(messageOwner(), loadText(IDS_NO_MAIN_CLASS));
         return false;
     }
     return true;
 }
 
-bool Launcher::checkSingleInstance() {
+bool Launcher::takeInstanceRole() {
     if (!settings_.singleInstance) return true;
     instanceServer_ = std::make_shared<JavaInstanceServer>(settings_.mainClass);
     // False: a later start whose arguments could not be handed over ends
     // with -1 and no message.
-    return singleInstance_.start(executablePath_, arguments_, instanceServer_);
+    if (!singleInstance_.start(executablePath_, arguments_, instanceServer_)) return false;
+    if (tracing() && instanceRole() == InstanceRole::first) trace(L"single instance: the first instance");
+    return true;
 }
 
-void Launcher::moveToExecutableFolder() {
-    const std::wstring folder = workingFolderOf(executablePath_);
-    // A failure leaves the working directory as the caller set it.
-    if (!folder.empty()) SetCurrentDirectoryW(folder.c_str());
-}
-
-bool Launcher::findRuntime() {
-    const RegistryCriteria criteria = registryCriteriaOf(settings_);
-    RuntimeProbes probes;
-    probes.exists = fileAt;
-    probes.isForeignImage = isForeignArchitectureImage;
-    probes.registry = [&criteria](bool view64) {
-        RuntimeRegistryView registry(view64);
-        return selectRegisteredRuntime(registry, criteria, fileAt, releaseFileVersion);
-    };
-    RuntimeRequest request;
-    request.jrePath = settings_.jrePath;
-    request.executableFolder = folderOf(executablePath_);
-    request.jvmType = settings_.jvmType;
-    request.pairProductConfigured = !settings_.pairProduct.empty();
-
-    if (auto choice = chooseRuntime(request, probes)) {
-        runtime_ = *choice;
-        return true;
+InstanceRole Launcher::instanceRole() const {
+    switch (singleInstance_.role()) {
+    case SingleInstance::Role::first: return InstanceRole::first;
+    case SingleInstance::Role::later: return InstanceRole::later;
+    case SingleInstance::Role::off: break;
     }
+    return InstanceRole::off;
+}
 
-    // The user is asked last; leaving the dialog without a folder ends the start.
+bool Launcher::askForRuntime(StartPlan& plan, StartFacts& facts) {
     if (tracing()) trace(L"runtime: none found; the user is asked");
     const ComposedText requirement = requirementSentence(settings_.minVersion, settings_.maxVersion);
     const std::wstring message = formatText(loadText(runtimeNotFoundMessageId(settings_.jvmType)),
                                             {formatText(loadText(requirement.id), requirement.arguments)});
     PickedRuntime picked;
-    if (showRuntimeNotFoundDialog(GetActiveWindow(), message, settings_.jvmType, picked) != 1) return false;
-    runtime_ = RuntimeChoice{};
-    runtime_.jvmPath = picked.jvmPath;
-    runtime_.source = RuntimeSource::user;
-    applyBitnessRule(runtime_, request.pairProductConfigured, probes);
-    if (tracing()) trace(L"runtime: the user picked " + runtime_.jvmPath);
-    storeRuntimeFolder(picked.folder);
+    if (showRuntimeNotFoundDialog(GetActiveWindow(), message, settings_.jvmType, !settings_.pairProduct.empty(),
+                                  picked) != 1)
+        return false;
+    if (tracing()) trace(L"runtime: the user picked " + picked.jvmPath);
+    storePickedRuntime(picked.folder);
+    facts.pickedJvmPath = picked.jvmPath;
+    plan = planStart(settings_, facts);
     return true;
 }
 
-void Launcher::storeRuntimeFolder(const std::wstring& folder) {
-    // Failures are not reported: the chosen runtime is used all the same, and
-    // the user is asked again next time.
-    auto store = [&folder](const std::wstring& file) {
-        WritePrivateProfileStringW(kRuntimeSection, L"JRE Path", folder.c_str(), file.c_str());
-    };
-    const std::wstring& pair = settings_.pairProduct;
-    if (settings_.isService) {
-        // A service has no per-user state: its configuration files keep it.
-        store(configFile_);
-        if (!pair.empty()) {
-            if (auto pairConfig = configFilePathFor(pair)) store(*pairConfig);
-        }
-        return;
-    }
-    const std::wstring appData = environmentValue(L"APPDATA").value_or(std::wstring());
-    const std::wstring* executables[] = {&executablePath_, &pair};
-    for (const std::wstring* executable : executables) {
-        if (executable->empty()) continue;
-        const UserConfigLocation location =
-            userConfigLocationFor(*executable, settings_.productName, settings_.productCode, appData);
-        CreateDirectoryW(location.productFolder.c_str(), nullptr);
-        CreateDirectoryW(location.codeFolder.c_str(), nullptr);
-        store(location.file);
+void Launcher::storePickedRuntime(const std::wstring& folder) {
+    RuntimeStoreRequest request;
+    request.executablePath = executablePath_;
+    request.pairProduct = settings_.pairProduct;
+    request.isService = settings_.isService;
+    request.productName = settings_.productName;
+    request.productCode = settings_.productCode;
+    request.appData = appData_;
+    bool told = false;
+    for (const RuntimeStoreTarget& target : runtimeStoreTargets(request)) {
+        // A folder that cannot be made shows in the write that follows.
+        for (const std::wstring& parent : target.folders) CreateDirectoryW(parent.c_str(), nullptr);
+        ProfileFile file(target.file);
+        if (file.writeString(kRuntimeSection, L"JRE Path", folder)) continue;
+        const DWORD error = GetLastError();
+        if (tracing()) trace(L"runtime: the user's choice could not be stored in " + target.file);
+        // The start goes on with the choice; without a word the user would be
+        // asked again at every start and never know why.
+        if (!told) showObjectError(messageOwner(), formatText(loadText(IDS_RUNTIME_NOT_STORED), {target.file}), error);
+        told = true;
     }
 }
 
-int Launcher::runPairProduct() {
+void Launcher::reportRefusal(const StartPlan& plan) {
+    const unsigned id = plan.refusal == StartRefusal::pairProductIsThisExecutable ? IDS_PAIR_PRODUCT_IS_SELF
+                                                                                   : IDS_PAIR_PRODUCT_HANDS_BACK;
+    showFormattedError(messageOwner(), loadText(id), plan.pair.program);
+}
+
+int Launcher::handOver(const PairPlan& pair) {
     // CreateProcessW may write into the command line, so it gets a copy.
     std::wstring commandLine = GetCommandLineW();
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(settings_.pairProduct.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+    // The sibling learns that it was handed this start, so that it never
+    // hands it on again; the variable is this child's alone.
+    SetEnvironmentVariableW(kHandedOverByVariable, executablePath_.c_str());
+    const BOOL started = CreateProcessW(pair.program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    const DWORD error = GetLastError();
+    SetEnvironmentVariableW(kHandedOverByVariable, nullptr);
+    if (!started) {
         // The user started the application and nothing would happen.
-        const DWORD error = GetLastError();
-        showObjectError(messageOwner(), settings_.pairProduct, error);
+        showObjectError(messageOwner(), pair.program, error);
         return kExitFailure;
     }
     UniqueHandle processHandle(process.hProcess);
     UniqueHandle threadHandle(process.hThread);
-    if (!settings_.pairReturnCode) return kExitSuccess;
+    if (!pair.waitForExit) return kExitSuccess;
     WaitForSingleObject(processHandle.get(), INFINITE);
     DWORD exitCode = 0;
     if (!GetExitCodeProcess(processHandle.get(), &exitCode)) return kExitSuccess;
     return static_cast<int>(exitCode);
 }
 
-int Launcher::startJava() {
-    LayeredProfileFile layered(configFile_, embeddedBaseSettings(settings_.upgradeCode));
-    const JavaStartPlan plan =
-        planJavaStart(readJavaStartSettings(layered.store(), settings_),
-                      gatherJavaStartFacts(runtime_.jvmPath, keepsMainThreadAlive(runtime_), executablePath_,
-                                           arguments_));
-    if (tracing()) {
-        for (const std::wstring& option : plan.options) trace(L"vm option " + option);
-        trace(L"main class " + plan.main.mainClass);
-    }
+int Launcher::startJava(const StartPlan& plan) {
+    const std::wstring& jvmPath = plan.runtime.jvmPath;
     // A path the VM cannot be given is reported before anything shows.
     JavaMainPlan mainPlan;
     std::wstring unrepresentable;
-    if (!javaMainPlanOf(plan, mainPlan, unrepresentable)) {
+    if (!javaMainPlanOf(plan.java, mainPlan, unrepresentable)) {
         showFormattedError(messageOwner(), loadText(IDS_PATH_NOT_IN_CODE_PAGE), unrepresentable);
         return kExitFailure;
     }
-    applyEnvironment(plan);
-    if (!asksForNoSplash(arguments_) && !showSplash()) return kExitSuccess;
+    applyEnvironment(plan.java);
+    showSplash(plan.splash, jvmPath);
 
     JvmEntryPoints entryPoints;
     JvmLoadFailure failure;
-    if (!loadJvmLibrary(runtime_.jvmPath, entryPoints, failure)) {
+    if (!loadJvmLibrary(jvmPath, entryPoints, failure)) {
         if (failure.step == JvmLoadStep::loadLibrary)
-            showWindowsError(messageOwner(), loadText(IDS_CANNOT_LOAD_JVM), runtime_.jvmPath, failure.error);
+            showWindowsError(messageOwner(), loadText(IDS_CANNOT_LOAD_JVM), jvmPath, failure.error);
         else
             showWindowsError(messageOwner(), loadText(IDS_WINDOWS_ERROR), loadText(IDS_NO_CREATE_JAVA_VM),
                              failure.error);
         return kExitFailure;
     }
-    if (tracing()) trace(L"jvm.dll loaded from " + runtime_.jvmPath);
+    if (tracing()) trace(L"jvm.dll loaded from " + jvmPath);
     // An empty class path is reported; the start goes on, and the missing
     // main class is reported next.
-    if (plan.classPathMissing) showError(messageOwner(), loadText(IDS_NO_CLASS_PATH));
+    if (plan.java.classPathMissing) showError(messageOwner(), loadText(IDS_NO_CLASS_PATH));
 
     vm_ = std::make_shared<JavaVmOwner>(entryPoints);
-    if (instanceServer_) instanceServer_->serveWith(vm_, keepsMainThreadAlive(runtime_));
-    const std::uint32_t stackSize = plan.threadStackSize != 0 ? plan.threadStackSize : vm_->defaultThreadStackSize();
+    if (instanceServer_) instanceServer_->serveWith(vm_, keepsMainThreadAlive(plan.runtime));
+    const std::uint32_t stackSize =
+        plan.java.threadStackSize != 0 ? plan.java.threadStackSize : vm_->defaultThreadStackSize();
 
     LauncherJavaHost host(splash_, singleInstance_);
     JavaVmOwner& vm = *vm_;
@@ -348,16 +227,8 @@ int Launcher::startJava() {
     return kExitFailure;
 }
 
-bool Launcher::showSplash() {
-    ProfileFile display(configFile_);
-    std::wstring image;
-    display.readString(kDisplaySection, L"Splash Screen", image);
-    if (image.empty()) return true;
-    std::wstring preference;
-    display.readString(kDisplaySection, L"Preffer Native Splash Screen", preference);
-    if (nativeSplash_.start(runtime_.jvmPath, image, isYes(preference))) return true;
-    std::wstring shadow;
-    display.readString(kDisplaySection, L"Splash Screen Shadow", shadow);
-    splash_.show(image, wantsSplashShadow(shadow));
-    return true;
+void Launcher::showSplash(const SplashPlan& splash, const std::wstring& jvmPath) {
+    if (splash.image.empty()) return;
+    if (nativeSplash_.start(jvmPath, splash.image, splash.preferNative)) return;
+    splash_.show(splash.image, splash.shadow);
 }

@@ -6,6 +6,7 @@
 #include "launcher/HyperLink_win.h"
 #include "resources/resource.h"
 #include "util/FileSystem_win.h"
+#include "util/PeImageProbe_win.h"
 
 #include <shlobj.h>
 
@@ -14,6 +15,7 @@ namespace {
 struct RuntimeNotFoundDialog {
     const std::wstring* message = nullptr;
     int jvmType = 0;
+    bool pairProductConfigured = false;
     PickedRuntime* picked = nullptr;
 };
 
@@ -36,8 +38,13 @@ void browse(HWND dialog, RuntimeNotFoundDialog& state) {
     SetDlgItemTextW(dialog, IDC_JRE_PATH_EDIT, path);
     state.picked->folder = withTrailingBackslash(path);
     auto library = findJvmLibrary(state.picked->folder, state.jvmType, fileAt);
-    state.picked->jvmPath = library ? library->path : std::wstring();
-    EnableWindow(GetDlgItem(dialog, IDOK), library.has_value());
+    // Stored, a runtime this launcher cannot load would fail every start.
+    const bool startable =
+        library && (state.pairProductConfigured || !isForeignArchitectureImage(library->path));
+    state.picked->jvmPath = startable ? library->path : std::wstring();
+    EnableWindow(GetDlgItem(dialog, IDOK), startable);
+    if (library && !startable)
+        showFormattedError(dialog, loadText(IDS_RUNTIME_OTHER_PROCESSOR), state.picked->folder);
 }
 
 INT_PTR CALLBACK runtimeNotFoundProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) noexcept {
@@ -73,10 +80,11 @@ INT_PTR CALLBACK runtimeNotFoundProc(HWND dialog, UINT message, WPARAM wParam, L
 
 }  // namespace
 
-INT_PTR showRuntimeNotFoundDialog(HWND owner, const std::wstring& message, int jvmType, PickedRuntime& picked) {
+INT_PTR showRuntimeNotFoundDialog(HWND owner, const std::wstring& message, int jvmType, bool pairProductConfigured,
+                                  PickedRuntime& picked) {
     // The folder picker's new style needs OLE on this thread.
     const HRESULT ole = OleInitialize(nullptr);
-    RuntimeNotFoundDialog state{&message, jvmType, &picked};
+    RuntimeNotFoundDialog state{&message, jvmType, pairProductConfigured, &picked};
     const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_JRE_NOT_FOUND), owner,
                                            runtimeNotFoundProc, reinterpret_cast<LPARAM>(&state));
     if (SUCCEEDED(ole)) OleUninitialize();

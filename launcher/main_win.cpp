@@ -29,7 +29,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         // later start of a single-instance application receives its reply as
         // a thread message.
         DefWindowProcW(nullptr, WM_NULL, 0, 0);
-        exitCode = launcher.initialize() ? launcher.run() : kExitFailure;
+        exitCode = launcher.run();
+        launcher.teardown();
     }
     if (tracing()) trace(L"exit code " + std::to_wstring(exitCode));
     return exitCode;

@@ -3,15 +3,16 @@
 //   selectRegisteredRuntime  ranking and choice, reading the registry through
 //                            the launcher's own reader and probing every home
 //     the same, every file taken as there: the registry's share alone
-//   Launcher::initialize     the settings, then the whole search (stored
-//                            folder, folder beside the exe, registry)
-//   Launcher::loadSettings   the settings alone, to tell the search's share
+//   settings and plan        the settings, then the start's plan with the
+//                            whole search (stored folder, folder beside the
+//                            exe, registry)
 // Prints the median, fastest and slowest call of each. Writes the keys, the
 // homes and runtime_bench.ini beside itself, and removes them again.
 #include "jre/RegistryScan.h"
 #include "jre/RegistryView_win.h"
-#include "launcher/Launcher_win.h"
+#include "launcher/ConfigurationFiles_win.h"
 #include "launcher/LauncherSettings.h"
+#include "launcher/StartFacts_win.h"
 #include "support/Registry_win.h"
 #include "util/FileSystem_win.h"
 #include "util/Paths.h"
@@ -111,7 +112,8 @@ int main() {
     GetTempPathW(MAX_PATH + 1, temp);
     std::wstring base = std::wstring(temp) + L"runtime-bench-" + std::to_wstring(GetCurrentProcessId());
     DWORD error = ERROR_SUCCESS;
-    const std::wstring exeFolder = folderOf(moduleFileName(nullptr, error));
+    const std::wstring exePath = moduleFileName(nullptr, error);
+    const std::wstring exeFolder = folderOf(exePath);
     if (exeFolder.empty()) return 1;
 
     bool ok = true;
@@ -158,10 +160,13 @@ int main() {
              }},
             {"  the same, every file taken as there",
              [&] { return selectRegisteredRuntime(own, settings, everyFile).has_value(); }},
-            {"Launcher::initialize (with the search)",
-             [] {
-                 Launcher launcher;
-                 return launcher.initialize();
+            {"settings and the start plan (with the search)",
+             [&] {
+                 ConfigurationFiles configuration(exePath, ini, L"");
+                 LauncherSettings read;
+                 if (!readSettings(configuration, read)) return false;
+                 const StartFacts facts = gatherStartFacts(exePath, {}, InstanceRole::off, L"", read);
+                 return planStart(read, facts).route == StartRoute::startJava;
              }},
         };
         std::printf("%d version keys over 7 roots, %d rounds, %s, %d-bit\n", kVersionKeys,

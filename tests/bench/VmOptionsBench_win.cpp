@@ -20,6 +20,7 @@
 #include "launcher/ConfigPaths.h"
 #include "launcher/LauncherSettings.h"
 #include "launcher/ProfileFile_win.h"
+#include "util/Environment_win.h"
 #include "util/UniqueResource_win.h"
 
 #include <windows.h>
@@ -171,9 +172,14 @@ int assembleInPlace() {
         LayeredProfileFile layered(configFile, std::wstring());
         LauncherSettings settings;
         bool ok = readLauncherSettings(settings, layered.store(), nullptr);
-        const JavaStartPlan plan =
-            planJavaStart(readJavaStartSettings(layered.store(), settings),
-                          gatherJavaStartFacts(L"C:\\rt\\bin\\client\\jvm.dll", false, ownPath(), {}));
+        JavaStartFacts facts;
+        facts.jvmPath = L"C:\\rt\\bin\\client\\jvm.dll";
+        facts.executablePath = ownPath();
+        facts.workingFolder = currentFolder();
+        facts.memory = processMemory();
+        facts.environment = environmentValue;
+        facts.list = listMatches;
+        const JavaStartPlan plan = planJavaStart(readJavaStartSettings(layered.store(), settings), facts);
         assemble.push_back(nowMs() - start);
         if (!ok || plan.options.empty()) return 1;
         const std::wstring& option = plan.options.front();

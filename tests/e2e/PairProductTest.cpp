@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cwctype>
 #include <string>
 #include <vector>
 
@@ -216,16 +217,18 @@ TEST_F(PairProduct, SiblingThatCannotStartIsReportedWithItsPath) {
     EXPECT_TRUE(files.readRecord().empty());
 }
 
-// Without a pair product a runtime of the other processor is loaded in
-// process, which Windows refuses. Holds for either build.
-TEST(PairProductAbsent, OtherMachineRuntimeFailsToLoadWithError193) {
+// Without a pair product a runtime of the other processor shipped beside the
+// executable is loaded in process, which Windows refuses: the developer sees
+// why. (A stored folder of the other processor is passed over instead, and
+// the user asked again.) Holds for either build.
+TEST(PairProductAbsent, OtherMachineRuntimeBesideTheExecutableFailsToLoadWithError193) {
     if (standInJvmPath(StandIn::full, Machine::other).empty())
         GTEST_SKIP() << "the other architecture's build is missing";
     AppFolder app;
     ASSERT_TRUE(app.valid()) << toUtf8(app.error());
-    std::wstring home = app.root() + L"\\OtherJre";
-    ASSERT_TRUE(makeRuntimeHome(home, VmKind::client, StandIn::full, Machine::other));
-    ASSERT_TRUE(app.writeIni(configuration(L"JRE Path=" + home + L"\n")));
+    std::wstring home = app.appPath() + L"\\jre";
+    ASSERT_TRUE(makeRuntimeHome(home, VmKind::client, StandIn::full, Machine::other, true));
+    ASSERT_TRUE(app.writeIni(configuration(L"")));
     StandInFiles files(app.root());
     RunOptions options;
     options.appData = app.appDataPath();
@@ -239,6 +242,40 @@ TEST(PairProductAbsent, OtherMachineRuntimeFailsToLoadWithError193) {
     EXPECT_EQ(run.dialogs[0].text, L"Konnte Java VM Bibliothek: " + jvmPathIn(home, VmKind::client) +
                                        L" (Fehlernummer= 193) nicht laden.\n")
         << toUtf8(run.dialogs[0].text);
+    EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
+    EXPECT_TRUE(files.readRecord().empty());
+}
+
+TEST_F(PairProduct, PairProductNamingTheLauncherItselfIsRefusedWithOneBox) {
+    // Named as the user wrote it, in other letter cases.
+    std::wstring self = app.exePath();
+    for (wchar_t& c : self) c = static_cast<wchar_t>(towupper(c));
+    ASSERT_TRUE(app.writeIni(configuration(L"JRE Path=" + home64 + L"\n",
+                                           L"Pair Product=" + self + L"\nPair Return Code=Yes\n")));
+    RunResult run = startApp();
+    EXPECT_FALSE(run.timedOut) << describeRun(run);
+    ASSERT_EQ(run.dialogs.size(), 1u) << describeRun(run);
+    EXPECT_EQ(run.dialogs[0].text.find(L"Die Einstellung Pair Product in der INI-Datei nennt dieses Programm selbst: " +
+                                       self + L"\n"),
+              0u) << toUtf8(run.dialogs[0].text);
+    EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
+    EXPECT_TRUE(files.readRecord().empty());
+}
+
+TEST_F(PairProduct, SiblingsNamingEachOtherForRuntimesNeitherLoadsEndWithOneBox) {
+    // Each configuration chose the other's runtime: the start would go back
+    // and forth for ever.
+    const std::wstring home32 = app.root() + L"\\Jre32";
+    ASSERT_TRUE(makeRuntimeHome(home32, VmKind::client));
+    ASSERT_TRUE(app.writeIni(configuration(L"JRE Path=" + home64 + L"\n",
+                                           L"Pair Product=" + siblingExe + L"\nPair Return Code=Yes\n")));
+    ASSERT_TRUE(writeSiblingIni(configuration(L"JRE Path=" + home32 + L"\n",
+                                              L"Pair Product=" + app.exePath() + L"\nPair Return Code=Yes\n")));
+    RunResult run = startApp();
+    EXPECT_FALSE(run.timedOut) << describeRun(run);
+    ASSERT_EQ(run.dialogs.size(), 1u) << describeRun(run);
+    EXPECT_NE(run.dialogs[0].text.find(L"zurückgeben"), std::wstring::npos) << toUtf8(run.dialogs[0].text);
+    EXPECT_NE(run.dialogs[0].text.find(app.exePath()), std::wstring::npos) << toUtf8(run.dialogs[0].text);
     EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
     EXPECT_TRUE(files.readRecord().empty());
 }

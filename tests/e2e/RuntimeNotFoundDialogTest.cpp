@@ -1,6 +1,7 @@
 // The dialog a start shows when it finds no runtime, driven through its
 // controls and through the shell's real folder picker.
 #include "support/AppFolder_win.h"
+#include "support/FileBytes_win.h"
 #include "support/LauncherProcess_win.h"
 #include "support/RuntimeFolder_win.h"
 #include "support/StandInFiles_win.h"
@@ -43,8 +44,9 @@ BOOL CALLBACK findPicker(HWND window, LPARAM parameter) {
     return TRUE;
 }
 
-HWND waitForPicker(HWND owner) {
-    for (int i = 0; i < 100; ++i) {
+// The first dialog owned by owner: the folder picker, or a message box.
+HWND waitForPicker(HWND owner, int tries = 100) {
+    for (int i = 0; i < tries; ++i) {
         FindPicker search{owner};
         EnumWindows(findPicker, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) return search.found;
@@ -90,6 +92,8 @@ struct Seen {
     bool picked = false;
     std::wstring path;
     bool okAfterPick = false;
+    // The text of a box the pick brought up, closed with OK.
+    std::wstring reason;
 };
 
 class RuntimeNotFound : public ::testing::Test {
@@ -107,8 +111,10 @@ protected:
     // with button (0: Esc).
     RunResult start(Seen& seen, const std::wstring& folder, int button) {
         RunOptions options;
-        options.appData = app.appDataPath();
+        options.appData = appData;
         options.environment = files.environment();
+        // Removed from the start's environment.
+        if (appData.empty()) options.environment.emplace_back(L"APPDATA", L"");
         options.timeoutMs = 60000;
         options.answer = [&seen, folder, button](HWND dialog, const SeenDialog& shown) {
             if (GetDlgItem(dialog, kBrowseButton) == nullptr) return pressOkOrCancel(dialog, shown);
@@ -118,6 +124,11 @@ protected:
             if (!folder.empty()) {
                 seen.picked = pickFolder(dialog, folder);
                 seen.path = windowText(GetDlgItem(dialog, kPathEdit));
+                if (HWND box = waitForPicker(dialog, 10)) {
+                    seen.reason = windowText(GetDlgItem(box, 0xFFFF));
+                    PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+                    for (int i = 0; i < 50 && IsWindow(box); ++i) Sleep(100);
+                }
                 seen.okAfterPick = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
             }
             if (button == 0) {
@@ -135,6 +146,7 @@ protected:
 
     AppFolder app;
     StandInFiles files{app.root()};
+    std::wstring appData = app.appDataPath();
     std::wstring runtimeKeys;
     std::wstring applicationKeys;
     std::vector<testjvm::RecordEntry> record;
@@ -206,4 +218,74 @@ TEST_F(RuntimeNotFound, ServiceStoresThePickInItsConfigurationFile) {
     EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
     EXPECT_EQ(storedJrePath(app.iniPath()), home + L"\\");
     EXPECT_FALSE(exists(userIni()));
+}
+
+TEST_F(RuntimeNotFound, RuntimeOfAnotherProcessorIsRefusedWithTheReason) {
+    const std::wstring home = app.root() + L"\\Other";
+    if (!makeRuntimeHome(home, VmKind::client, StandIn::full, Machine::other))
+        GTEST_SKIP() << "the other build's stand-in is missing";
+    Seen seen;
+    RunResult run = start(seen, home, IDCANCEL);
+    ASSERT_TRUE(seen.picked) << "the folder picker could not be driven; path shown: " << toUtf8(seen.path);
+    EXPECT_FALSE(seen.okAfterPick);
+    EXPECT_EQ(seen.reason, L"Die Java-Laufzeitumgebung in " + home +
+                               L"\\ ist für einen anderen Prozessor gebaut und kann von diesem Programm nicht "
+                               L"gestartet werden. Bitte wählen Sie eine andere.\n");
+    EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
+    EXPECT_FALSE(exists(userIni()));
+}
+
+TEST_F(RuntimeNotFound, StoredRuntimeOfAnotherProcessorAsksAgainInsteadOfFailingForEver) {
+    const std::wstring home = app.root() + L"\\Other";
+    if (!makeRuntimeHome(home, VmKind::client, StandIn::full, Machine::other))
+        GTEST_SKIP() << "the other build's stand-in is missing";
+    ASSERT_TRUE(app.writeUserIni(kProductFolder, kProductCode, L"[Java Runtime Environment]\nJRE Path=" + home + L"\n"));
+    Seen seen;
+    RunResult run = start(seen, L"", IDCANCEL);
+    EXPECT_TRUE(seen.shown) << describeRun(run);
+    EXPECT_EQ(run.dialogs.size(), 1u) << describeRun(run);
+    EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
+}
+
+TEST_F(RuntimeNotFound, WithoutAppDataThePickGoesToTheUsersRoamingFolder) {
+    wchar_t roaming[MAX_PATH] = {};
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, roaming)));
+    const std::wstring productFolder = std::wstring(roaming) + L"\\" + kProductFolder;
+    const std::wstring stored = productFolder + L"\\" + kProductCode + L"\\Sample.ini";
+    const std::wstring atRoot = app.root().substr(0, 2) + L"\\" + kProductFolder;
+    const std::wstring home = app.root() + L"\\Runtime";
+    ASSERT_TRUE(makeRuntimeHome(home, VmKind::client));
+    appData.clear();
+    Seen seen;
+    RunResult run = start(seen, home, IDOK);
+    const std::wstring value = storedJrePath(stored);
+    const bool wroteAtRoot = exists(atRoot);
+    DeleteFileW(stored.c_str());
+    RemoveDirectoryW((productFolder + L"\\" + kProductCode).c_str());
+    RemoveDirectoryW(productFolder.c_str());
+    DeleteFileW((atRoot + L"\\" + kProductCode + L"\\Sample.ini").c_str());
+    RemoveDirectoryW((atRoot + L"\\" + kProductCode).c_str());
+    RemoveDirectoryW(atRoot.c_str());
+    ASSERT_TRUE(seen.picked) << "the folder picker could not be driven; path shown: " << toUtf8(seen.path);
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    EXPECT_EQ(value, home + L"\\");
+    EXPECT_FALSE(wroteAtRoot);
+}
+
+TEST_F(RuntimeNotFound, PickThatCannotBeStoredIsUsedAndTheUserToldOnce) {
+    // A file where the product's folder would go: the folder cannot be made.
+    ASSERT_TRUE(writeFileBytes(app.appDataPath() + L"\\" + kProductFolder, "not a folder"));
+    const std::wstring home = app.root() + L"\\Runtime";
+    ASSERT_TRUE(makeRuntimeHome(home, VmKind::client));
+    Seen seen;
+    RunResult run = start(seen, home, IDOK);
+    ASSERT_TRUE(seen.picked) << "the folder picker could not be driven; path shown: " << toUtf8(seen.path);
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    EXPECT_EQ(recordValue(record, "loaded").value_or(""), toUtf8(jvmPathIn(home, VmKind::client)));
+    ASSERT_EQ(run.dialogs.size(), 2u) << describeRun(run);
+    const std::wstring& told = run.dialogs[1].text;
+    EXPECT_EQ(told.find(L"Windows Fehler: Die gewählte Java-Laufzeitumgebung wird verwendet, konnte aber nicht für "
+                        L"den nächsten Start gespeichert werden in " + userIni() + L": "),
+              0u) << toUtf8(told);
+    EXPECT_NE(told.find(L"(Fehlernummer = "), std::wstring::npos) << toUtf8(told);
 }

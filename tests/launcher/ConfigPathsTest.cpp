@@ -31,3 +31,37 @@ TEST(ConfigPaths, PerUserFileWithEmptyNames) {
     UserConfigLocation location = userConfigLocationFor(L"D:\\x.y\\Run.me.exe", L"", L"", L"E:");
     EXPECT_EQ(location.file, L"E:\\\\\\Run.me.ini");
 }
+
+TEST(ConfigPaths, ProductNamesNeverClimbOutOfTheUsersFolder) {
+    const std::wstring appData = L"C:\\Users\\u\\AppData\\Roaming";
+    for (const wchar_t* code : {L"..\\..\\..\\..\\escaped", L"../../escaped", L"..", L"C:\\escaped"}) {
+        const UserConfigLocation location = userConfigLocationFor(L"C:\\App\\Tool.exe", L"App", code, appData);
+        EXPECT_EQ(location.file.compare(0, appData.size() + 5, appData + L"\\App\\"), 0);
+        EXPECT_EQ(location.file.find(L"\\..\\"), std::wstring::npos);
+        EXPECT_EQ(location.file.find(L':', 2), std::wstring::npos);
+    }
+    EXPECT_EQ(folderNameOf(L".."), L"");
+    EXPECT_EQ(folderNameOf(L"My App. "), L"My App");
+    EXPECT_EQ(folderNameOf(L"..\\..\\x"), L"....x");
+}
+
+TEST(ConfigPaths, PickedRuntimeIsStoredPerUserOrForAServiceBesideTheExecutables) {
+    RuntimeStoreRequest request;
+    request.executablePath = L"C:\\App\\Tool.exe";
+    request.pairProduct = L"C:\\App\\Tool64.exe";
+    request.productName = L"App";
+    request.productCode = L"{1}";
+    request.appData = L"C:\\AD";
+    const std::vector<RuntimeStoreTarget> user = runtimeStoreTargets(request);
+    ASSERT_EQ(user.size(), 2u);
+    EXPECT_EQ(user[1].file, L"C:\\AD\\App\\{1}\\Tool64.ini");
+    EXPECT_EQ(user[1].folders, (std::vector<std::wstring>{L"C:\\AD\\App", L"C:\\AD\\App\\{1}"}));
+    // Without an application-data folder nothing is written at a drive's root.
+    request.appData.clear();
+    EXPECT_TRUE(runtimeStoreTargets(request).empty());
+    request.isService = true;
+    const std::vector<RuntimeStoreTarget> service = runtimeStoreTargets(request);
+    ASSERT_EQ(service.size(), 2u);
+    EXPECT_EQ(service[0].file, L"C:\\App\\Tool.ini");
+    EXPECT_TRUE(service[0].folders.empty());
+}
