@@ -3,12 +3,8 @@
 // loading it. The sibling is a real copy of the 64-bit build with an INI of
 // its own; its stand-in runtime (the x64 one) records the command line and
 // main's arguments it got.
-#include "support/AppFolder_win.h"
-#include "support/LauncherProcess_win.h"
 #include "support/Registry_win.h"
-#include "support/RuntimeFolder_win.h"
-#include "support/StandInFiles_win.h"
-#include "testjvm/TestJvm.h"
+#include "support/TestApp_win.h"
 #include "util/UniqueResource_win.h"
 
 #include <windows.h>
@@ -25,15 +21,10 @@ using testjvm::recordValues;
 
 namespace {
 
-const DWORD kLauncherFailed = 0xFFFFFFFF;
 const wchar_t* const kJreRoot = L"Software\\JavaSoft\\JRE";
 const wchar_t* const kArguments = L"alpha \"beta gamma\" delta";
 
-std::wstring configuration(const std::wstring& runtimeLines,
-                           const std::wstring& applicationLines = L"") {
-    return L"[Java Runtime Environment]\nMain Class=com.example.App\n" + runtimeLines +
-           L"[Application]\n" + applicationLines + L"[Class Path]\nClass Path=C:\\app.jar\n";
-}
+using Ini = TestApp;
 
 // The 32-bit launcher as Sample.exe, the 64-bit sibling beside it as
 // Sample64.exe, and a runtime home whose jvm.dll is the x64 stand-in.
@@ -54,14 +45,7 @@ protected:
         return AppFolder::writeUtf16File(app.appPath() + L"\\Sample64.ini", text);
     }
 
-    RunResult startApp() {
-        files.clearRecord();
-        RunOptions options;
-        options.arguments = kArguments;
-        options.appData = app.appDataPath();
-        options.environment = files.environment();
-        return runProgram(app.exePath(), options);
-    }
+    RunResult startApp() const { return t.start(kArguments).run; }
 
     // The sibling, not this launcher, loaded the x64 stand-in, got the
     // launcher's own command line and passed its arguments on to main.
@@ -77,10 +61,11 @@ protected:
         EXPECT_EQ(recordValue(record, "mainArgs.2"), "delta");
     }
 
-    AppFolder app;
+    TestApp t;
+    AppFolder& app = t.folder;
+    StandInFiles& files = t.standIn;
     std::wstring siblingExe = app.appPath() + L"\\Sample64.exe";
     std::wstring home64 = app.root() + L"\\Jre64";
-    StandInFiles files{app.root()};
     RegisteredRuntimes registry;
 };
 
@@ -112,10 +97,10 @@ TEST_F(PairProduct, RegisteredX64RuntimeHandsTheUnchangedCommandLineToTheSibling
     ASSERT_TRUE(registry.add(kJreRoot, L"880.0", home64, RegistryView::bits64))
         << toUtf8(registry.error());
     const std::wstring bounds = L"Minimum Version=880\nMaximum Version=880\n";
-    ASSERT_TRUE(app.writeIni(configuration(
-        bounds, L"Pair Product=" + siblingExe + L"\nPair Return Code=Yes\n")));
+    ASSERT_TRUE(t.configure(
+        bounds, L"Pair Product=" + siblingExe + L"\nPair Return Code=Yes\n"));
     // For the 64-bit sibling the 64-bit view is its own.
-    ASSERT_TRUE(writeSiblingIni(configuration(bounds)));
+    ASSERT_TRUE(writeSiblingIni(Ini::configuration(bounds)));
     ASSERT_TRUE(files.writeScenario(L"Main=exit:4242\n"));
 
     RunResult run = startApp();
@@ -129,9 +114,9 @@ TEST_F(PairProduct, RegisteredX64RuntimeHandsTheUnchangedCommandLineToTheSibling
 }
 
 TEST_F(PairProduct, StoredX64JrePathHandsOverToTheSibling) {
-    ASSERT_TRUE(app.writeIni(configuration(
-        L"JRE Path=" + home64 + L"\n", L"Pair Product=" + siblingExe + L"\nPair Return Code=yes\n")));
-    ASSERT_TRUE(writeSiblingIni(configuration(L"JRE Path=" + home64 + L"\n")));
+    ASSERT_TRUE(t.configure(
+        L"JRE Path=" + home64 + L"\n", L"Pair Product=" + siblingExe + L"\nPair Return Code=yes\n"));
+    ASSERT_TRUE(writeSiblingIni(Ini::configuration(L"JRE Path=" + home64 + L"\n")));
     ASSERT_TRUE(files.writeScenario(L"Main=exit:3\n"));
 
     RunResult run = startApp();
@@ -143,9 +128,8 @@ TEST_F(PairProduct, StoredX64JrePathHandsOverToTheSibling) {
 }
 
 TEST_F(PairProduct, WithoutPairReturnCodeTheLauncherEndsWhileTheSiblingRuns) {
-    ASSERT_TRUE(app.writeIni(
-        configuration(L"JRE Path=" + home64 + L"\n", L"Pair Product=" + siblingExe + L"\n")));
-    ASSERT_TRUE(writeSiblingIni(configuration(L"JRE Path=" + home64 + L"\n")));
+    ASSERT_TRUE(t.configure(L"JRE Path=" + home64 + L"\n", L"Pair Product=" + siblingExe + L"\n"));
+    ASSERT_TRUE(writeSiblingIni(Ini::configuration(L"JRE Path=" + home64 + L"\n")));
     ASSERT_TRUE(files.writeScenario(L"Main=sleep:5000,exit:7\n"));
     files.clearRecord();
 
@@ -201,8 +185,8 @@ TEST_F(PairProduct, WithoutPairReturnCodeTheLauncherEndsWhileTheSiblingRuns) {
 
 TEST_F(PairProduct, SiblingThatCannotStartIsReportedWithItsPath) {
     const std::wstring missing = app.appPath() + L"\\Missing64.exe";
-    ASSERT_TRUE(app.writeIni(configuration(L"JRE Path=" + home64 + L"\n",
-                                           L"Pair Product=" + missing + L"\nPair Return Code=Yes\n")));
+    ASSERT_TRUE(t.configure(L"JRE Path=" + home64 + L"\n",
+                                           L"Pair Product=" + missing + L"\nPair Return Code=Yes\n"));
     RunResult run = startApp();
     ASSERT_TRUE(run.started) << run.startError;
     EXPECT_FALSE(run.timedOut) << describeRun(run);
@@ -224,16 +208,13 @@ TEST_F(PairProduct, SiblingThatCannotStartIsReportedWithItsPath) {
 TEST(PairProductAbsent, OtherMachineRuntimeBesideTheExecutableFailsToLoadWithError193) {
     if (standInJvmPath(StandIn::full, Machine::other).empty())
         GTEST_SKIP() << "the other architecture's build is missing";
-    AppFolder app;
-    ASSERT_TRUE(app.valid()) << toUtf8(app.error());
-    std::wstring home = app.appPath() + L"\\jre";
+    TestApp t;
+    ASSERT_TRUE(t.folder.valid()) << toUtf8(t.folder.error());
+    std::wstring home = t.folder.appPath() + L"\\jre";
     ASSERT_TRUE(makeRuntimeHome(home, VmKind::client, StandIn::full, Machine::other, true));
-    ASSERT_TRUE(app.writeIni(configuration(L"")));
-    StandInFiles files(app.root());
-    RunOptions options;
-    options.appData = app.appDataPath();
-    options.environment = files.environment();
-    RunResult run = runProgram(app.exePath(), options);
+    ASSERT_TRUE(t.configure(L""));
+    const Started started = t.start();
+    const RunResult& run = started.run;
 
     ASSERT_TRUE(run.started) << run.startError;
     EXPECT_FALSE(run.timedOut) << describeRun(run);
@@ -243,15 +224,15 @@ TEST(PairProductAbsent, OtherMachineRuntimeBesideTheExecutableFailsToLoadWithErr
                                        L" (Fehlernummer= 193) nicht laden.\n")
         << toUtf8(run.dialogs[0].text);
     EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
-    EXPECT_TRUE(files.readRecord().empty());
+    EXPECT_TRUE(started.record.empty());
 }
 
 TEST_F(PairProduct, PairProductNamingTheLauncherItselfIsRefusedWithOneBox) {
     // Named as the user wrote it, in other letter cases.
     std::wstring self = app.exePath();
     for (wchar_t& c : self) c = static_cast<wchar_t>(towupper(c));
-    ASSERT_TRUE(app.writeIni(configuration(L"JRE Path=" + home64 + L"\n",
-                                           L"Pair Product=" + self + L"\nPair Return Code=Yes\n")));
+    ASSERT_TRUE(t.configure(L"JRE Path=" + home64 + L"\n",
+                                           L"Pair Product=" + self + L"\nPair Return Code=Yes\n"));
     RunResult run = startApp();
     EXPECT_FALSE(run.timedOut) << describeRun(run);
     ASSERT_EQ(run.dialogs.size(), 1u) << describeRun(run);
@@ -267,9 +248,9 @@ TEST_F(PairProduct, SiblingsNamingEachOtherForRuntimesNeitherLoadsEndWithOneBox)
     // and forth for ever.
     const std::wstring home32 = app.root() + L"\\Jre32";
     ASSERT_TRUE(makeRuntimeHome(home32, VmKind::client));
-    ASSERT_TRUE(app.writeIni(configuration(L"JRE Path=" + home64 + L"\n",
-                                           L"Pair Product=" + siblingExe + L"\nPair Return Code=Yes\n")));
-    ASSERT_TRUE(writeSiblingIni(configuration(L"JRE Path=" + home32 + L"\n",
+    ASSERT_TRUE(t.configure(L"JRE Path=" + home64 + L"\n",
+                                           L"Pair Product=" + siblingExe + L"\nPair Return Code=Yes\n"));
+    ASSERT_TRUE(writeSiblingIni(Ini::configuration(L"JRE Path=" + home32 + L"\n",
                                               L"Pair Product=" + app.exePath() + L"\nPair Return Code=Yes\n")));
     RunResult run = startApp();
     EXPECT_FALSE(run.timedOut) << describeRun(run);

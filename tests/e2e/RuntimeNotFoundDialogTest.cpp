@@ -1,11 +1,7 @@
 // The dialog a start shows when it finds no runtime, driven through its
 // controls and through the shell's real folder picker.
-#include "support/AppFolder_win.h"
 #include "support/FileBytes_win.h"
-#include "support/LauncherProcess_win.h"
-#include "support/RuntimeFolder_win.h"
-#include "support/StandInFiles_win.h"
-#include "testjvm/TestJvm.h"
+#include "support/TestApp_win.h"
 #include "util/UniqueResource_win.h"
 
 #include <windows.h>
@@ -20,7 +16,6 @@ using testjvm::recordValue;
 
 namespace {
 
-const DWORD kLauncherFailed = 0xFFFFFFFF;
 const int kPathEdit = 201;
 const int kBrowseButton = 202;
 const int kMessage = 203;
@@ -101,18 +96,16 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(app.valid()) << toUtf8(app.error());
         // No runtime beside it, none stored, and no registered one can fit.
-        ASSERT_TRUE(app.writeIni(std::wstring(L"[Product Information]\nProduct Name=") + kProductFolder +
-                                 L"\nProduct Code=" + kProductCode + L"\n" + L"[Java Runtime Environment]\n" +
-                                 L"Main Class=com.example.App\nMinimum Version=900\nMaximum Version=any\n" +
-                                 runtimeKeys + L"[Class Path]\nClass Path=C:\\a.jar\n[Application]\n" + applicationKeys));
+        ASSERT_TRUE(t.configure(L"Minimum Version=900\nMaximum Version=any\n" + runtimeKeys, applicationKeys,
+                                std::wstring(L"[Product Information]\nProduct Name=") + kProductFolder +
+                                    L"\nProduct Code=" + kProductCode + L"\n"));
     }
 
     // Shows the dialog, reads it, picks folder when one is given, and answers
     // with button (0: Esc).
     RunResult start(Seen& seen, const std::wstring& folder, int button) {
-        RunOptions options;
+        RunOptions options = t.options();
         options.appData = appData;
-        options.environment = files.environment();
         // Removed from the start's environment.
         if (appData.empty()) options.environment.emplace_back(L"APPDATA", L"");
         options.timeoutMs = 60000;
@@ -137,15 +130,15 @@ protected:
             }
             return button;
         };
-        RunResult run = runProgram(app.exePath(), options);
-        record = files.readRecord();
-        return run;
+        Started started = t.start(options);
+        record = started.record;
+        return started.run;
     }
 
     std::wstring userIni() const { return app.userIniPath(kProductFolder, kProductCode); }
 
-    AppFolder app;
-    StandInFiles files{app.root()};
+    TestApp t;
+    AppFolder& app = t.folder;
     std::wstring appData = app.appDataPath();
     std::wstring runtimeKeys;
     std::wstring applicationKeys;

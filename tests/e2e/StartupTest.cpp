@@ -1,7 +1,6 @@
 // The launcher's start as a user sees it: a copy of the launcher in a fresh
 // application folder, started without arguments.
-#include "support/AppFolder_win.h"
-#include "support/LauncherProcess_win.h"
+#include "support/TestApp_win.h"
 
 #include <windows.h>
 
@@ -12,8 +11,6 @@
 namespace {
 
 const std::wstring kNoMainClass = L"Main class in der INI-Datei nicht spezifiziert.";
-const DWORD kLauncherFailed = 0xFFFFFFFF;
-
 RunResult start(const AppFolder& app) {
     RunOptions options;
     options.appData = app.appDataPath();

@@ -2,12 +2,8 @@
 // waits for every attached non-daemon thread (for ever for one that ended
 // attached), LauncherHelper.checkAndLoadMain ends the process itself for a
 // class it cannot use, and local references live until they are deleted.
-#include "support/AppFolder_win.h"
-#include "support/LauncherProcess_win.h"
 #include "support/Registry_win.h"
-#include "support/RuntimeFolder_win.h"
-#include "support/StandInFiles_win.h"
-#include "testjvm/TestJvm.h"
+#include "support/TestApp_win.h"
 
 #include <windows.h>
 
@@ -23,22 +19,9 @@ namespace {
 using testjvm::RecordEntry;
 using testjvm::recordValue;
 
-const DWORD kLauncherFailed = 0xFFFFFFFF;
 const DWORD kEndsWithinMs = 15000;
 
-struct Start {
-    RunResult run;
-    std::vector<RecordEntry> record;
-
-    std::string value(const std::string& key) const { return recordValue(record, key).value_or("<none>"); }
-    bool has(const std::string& key) const { return recordValue(record, key).has_value(); }
-
-    std::string text() const {
-        std::string lines;
-        for (const RecordEntry& entry : record) lines += "\n  " + entry.key + "=" + entry.value;
-        return describeRun(run) + lines;
-    }
-};
+using Start = Started;
 
 // An installed application whose runtime is the stand-in, laid out in
 // Runtime\ beside App\.
@@ -49,30 +32,21 @@ protected:
     bool layOutRuntime(StandIn variant = StandIn::full) { return makeRuntimeHome(home, VmKind::client, variant); }
 
     // runtimeKeys go into the runtime section after the main class.
-    bool configure(const std::wstring& runtimeKeys) const {
-        return app.writeIni(L"[Java Runtime Environment]\nMain Class=com.example.App\n" + runtimeKeys +
-                            L"[Class Path]\nClass Path=C:\\app.jar\n");
-    }
+    bool configure(const std::wstring& runtimeKeys) const { return t.configure(runtimeKeys); }
 
     bool configureWithJrePath(const std::wstring& runtimeKeys = L"") const {
         return configure(L"JRE Path=" + home + L"\n" + runtimeKeys);
     }
 
     Start start(DWORD timeoutMs = kEndsWithinMs, const std::wstring& arguments = L"") const {
-        files.clearRecord();
-        RunOptions options;
-        options.arguments = arguments;
-        options.appData = app.appDataPath();
-        options.environment = files.environment();
+        RunOptions options = t.options(arguments);
         options.timeoutMs = timeoutMs;
-        Start result;
-        result.run = runProgram(app.exePath(), options);
-        result.record = files.readRecord();
-        return result;
+        return t.start(options);
     }
 
-    AppFolder app;
-    StandInFiles files{app.root()};
+    TestApp t;
+    AppFolder& app = t.folder;
+    const StandInFiles& files = t.standIn;
     std::wstring home = app.root() + L"\\Runtime";
 };
 
