@@ -1,14 +1,13 @@
 #include "launcher/Launcher_win.h"
 
 #include "jre/RegistryView_win.h"
-#include "jvm/DatePattern_win.h"
 #include "jvm/JavaMainThread_win.h"
 #include "jvm/JavaMain_jni.h"
 #include "jvm/JavaStart_win.h"
 #include "jvm/JvmLibrary_win.h"
+#include "jvm/StreamFiles_win.h"
 #include "launcher/ConfigPaths.h"
 #include "launcher/EmbeddedSettings.h"
-#include "jvm/StackTrace_jni.h"
 #include "launcher/ErrorReport_win.h"
 #include "launcher/ExceptionDialog_win.h"
 #include "launcher/ExitCodes.h"
@@ -52,20 +51,13 @@ public:
             break;
         }
     }
-    void prepareStreamTargets(StreamTargets& targets) override {
-        expandDatePatterns(targets);
-        if (!targets.outputFile.empty()) createFoldersForFile(targets.outputFile);
-        if (!targets.errorFile.empty()) createFoldersForFile(targets.errorFile);
-    }
+    void prepareStreamTargets(StreamTargets& targets) override { prepareStreamFiles(targets); }
     void mainStarting() override {
         if (tracing()) trace(L"main: about to run");
         singleInstance_.signalMainStarting();
     }
     void closeSplash() override { splash_.close(); }
-    bool showUncaughtException(jthrowable exception, JNIEnv* env) override {
-        const std::wstring trace = captureStackTrace(env, exception);
-        // Without a trace there is nothing to show: the application goes on.
-        if (trace.empty()) return false;
+    bool showUncaughtException(const std::wstring& trace) override {
         // A dialog that cannot be shown counts as "Stop".
         return showExceptionDialog(GetActiveWindow(), trace) != 1;
     }
@@ -325,7 +317,9 @@ int Launcher::startJava() {
         if (failure.step == JvmLoadStep::loadLibrary)
             showWindowsError(messageOwner(), loadText(IDS_CANNOT_LOAD_JVM), runtime_.jvmPath, failure.error);
         else
-            showWindowsError(messageOwner(), loadText(IDS_WINDOWS_ERROR), loadText(IDS_NO_CREATE_JAVA_VM),
+            showWindowsError(messageOwner(), loadText(IDS_WINDOWS_ERROR),
+                             loadText(failure.step == JvmLoadStep::createJavaVm ? IDS_NO_CREATE_JAVA_VM
+                                                                                : IDS_NO_DEFAULT_INIT_ARGS),
                              failure.error);
         return kExitFailure;
     }
@@ -343,7 +337,8 @@ int Launcher::startJava() {
     const int result = runOnJavaMainThread(stackSize, [&vm, &mainPlan, &host] {
         return runJavaMain(vm, mainPlan, host);
     });
-    if (result == 0) return kExitSuccess;
+    if (result == kJavaMainReturned) return kExitSuccess;
+    if (result == kJavaMainThrew) return kExitUncaughtException;
     nativeSplash_.close();
     return kExitFailure;
 }
