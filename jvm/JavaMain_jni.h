@@ -16,10 +16,15 @@ struct JavaMainPlan {
     bool destroyAfterMain = false;
 };
 
+// How the Java main thread ends: its exit code.
+enum JavaMainEnd : int {
+    kJavaMainReturned = 0,  // main returned (or the user let its exception go) and the thread left the VM
+    kJavaStartFailed = 1,   // no VM, no main class or main (reported through the host), or no detach
+    kJavaMainThrew = 2,     // an exception escaped main, and the thread left the VM
+};
+
 // The work of the Java main thread: create the VM on this thread, redirect
 // its streams, run the main class, and leave the VM on every path once it
 // exists (a thread that ends attached would keep DestroyJavaVM waiting for
-// ever). 0 when main ran and the thread left the VM; 1 when the VM could not
-// be created, the main class could not run (both reported through the host),
-// or the thread could not detach. A service's VM is destroyed right here.
-int runJavaMain(JavaVmOwner& vm, JavaMainPlan plan, JavaMainHost& host);
+// ever). A service's VM is destroyed right here.
+JavaMainEnd runJavaMain(JavaVmOwner& vm, JavaMainPlan plan, JavaMainHost& host);

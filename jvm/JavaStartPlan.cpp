@@ -89,5 +89,7 @@ JavaStartPlan planJavaStart(const JavaStartSettings& settings, const JavaStartFa
 }
 
 bool sharesOneFile(const StreamTargets& targets) {
-    return !targets.outputFile.empty() && isSamePath(targets.outputFile, targets.errorFile);
+    if (targets.outputFile.empty() || targets.errorFile.empty()) return false;
+    if (targets.outputIdentity && targets.errorIdentity) return *targets.outputIdentity == *targets.errorIdentity;
+    return isSamePath(targets.outputFile, targets.errorFile);
 }

@@ -3,8 +3,10 @@
 #include "jvm/MemorySize.h"
 #include "jvm/VmOptions.h"
 #include "util/EnvironmentText.h"
+#include "util/Paths.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,10 @@ struct StreamTargets {
     bool outputAppend = false;
     std::wstring errorFile;
     bool errorAppend = false;
+    // Which files the two names open, when both are set and the files could
+    // be opened right before the redirection; found on the machine, not planned.
+    std::optional<FileIdentity> outputIdentity;
+    std::optional<FileIdentity> errorIdentity;
 };
 
 // What the Java main thread runs.
@@ -82,5 +88,7 @@ struct JavaStartPlan {
 // output files are made absolute against the working folder.
 JavaStartPlan planJavaStart(const JavaStartSettings& settings, const JavaStartFacts& facts);
 
-// Whether both streams go to one file, which then must be opened once.
+// Whether both streams go to one file, which then must be opened once: by
+// the files' identities when both are known (one file may have several
+// names), else by the names' text.
 bool sharesOneFile(const StreamTargets& targets);

@@ -1,5 +1,6 @@
 #include "jvm/MainClass_jni.h"
 
+#include "jvm/StackTrace_jni.h"
 #include "util/Trace.h"
 #include "util/Utf16.h"
 
@@ -285,6 +286,23 @@ bool callMain(JNIEnv* env, jclass mainClass, MainForm form, const MainClassPlan&
     return true;
 }
 
+// Prints text to System.err as it is; nothing is left pending.
+void printToStandardError(JNIEnv* env, const std::wstring& text) {
+    LocalRef system(env, env->FindClass("java/lang/System"));
+    jfieldID errField =
+        system.get() ? env->GetStaticFieldID(system.as<jclass>(), "err", "Ljava/io/PrintStream;") : nullptr;
+    LocalRef err(env, errField ? env->GetStaticObjectField(system.as<jclass>(), errField) : nullptr);
+    LocalRef streamClass(env, err.get() ? env->GetObjectClass(err.get()) : nullptr);
+    jmethodID print = streamClass.get()
+                          ? env->GetMethodID(streamClass.as<jclass>(), "print", "(Ljava/lang/String;)V")
+                          : nullptr;
+    jmethodID flush = print ? env->GetMethodID(streamClass.as<jclass>(), "flush", "()V") : nullptr;
+    LocalRef string(env, flush ? toJavaString(env, text) : nullptr);
+    if (string.get() != nullptr) env->CallVoidMethod(err.get(), print, string.get());
+    if (string.get() != nullptr && !env->ExceptionCheck()) env->CallVoidMethod(err.get(), flush);
+    if (env->ExceptionCheck()) env->ExceptionClear();
+}
+
 // Hands an exception that escaped main to the thread's uncaught-exception
 // handler, as a Java thread's end does: the application's own handler, or
 // the thread group's, which prints it to System.err. False when the runtime
@@ -309,23 +327,28 @@ bool handOverUncaughtException(JNIEnv* env, jthrowable exception) {
         return false;
     }
     env->CallVoidMethod(handler.get(), uncaught, thread.get(), exception);
-    // What the handler itself throws is dropped, as at a thread's end.
-    if (env->ExceptionCheck()) env->ExceptionClear();
+    // What the handler itself throws is dropped, as at a thread's end; the
+    // thread group's handler throws when the exception cannot print itself,
+    // and then the launcher writes what can be known of it.
+    if (env->ExceptionCheck()) {
+        env->ExceptionClear();
+        printToStandardError(env, captureStackTrace(env, exception));
+    }
     return true;
 }
 
 }  // namespace
 
-bool runMainClass(JNIEnv* env, const MainClassPlan& plan,
-                  FindClassFromBootLoaderFunction findClassFromBootLoader, JavaMainHost& host) {
+MainOutcome runMainClass(JNIEnv* env, const MainClassPlan& plan,
+                         FindClassFromBootLoaderFunction findClassFromBootLoader, JavaMainHost& host) {
     LocalRef found(env, findMainClass(env, plan, host));
-    if (found.get() == nullptr) return false;
+    if (found.get() == nullptr) return MainOutcome::notRun;
     LocalRef helper(env, findLauncherHelper(env, findClassFromBootLoader));
     const MainChoice choice =
         helper.get() != nullptr ? mainChoiceOf(env, helper.as<jclass>(), findClassFromBootLoader) : MainChoice{};
     if (!hasMain(env, found.as<jclass>(), choice.known())) {
         host.reportMainClassFailure(MainClassFailure::noMainMethod, plan.mainClass);
-        return false;
+        return MainOutcome::notRun;
     }
 
     LocalRef checked(env, helper.get() != nullptr ? loadThroughLauncherHelper(env, helper.as<jclass>(), plan)
@@ -342,27 +365,32 @@ bool runMainClass(JNIEnv* env, const MainClassPlan& plan,
                                                     : L"main class: found with FindClass") +
               (form.isStatic ? L", static main" : L", main on a new instance") +
               (form.takesArguments ? L"(String[])" : L"()"));
-    if (!callMain(env, mainClass, form, plan, host)) return false;
+    if (!callMain(env, mainClass, form, plan, host)) return MainOutcome::notRun;
 
-    if (jthrowable exception = env->ExceptionOccurred()) {
-        host.closeSplash();
-        // Nothing but the exception functions may run while it is pending.
-        env->ExceptionClear();
-        if (plan.failureCheck && host.showUncaughtException(exception, env)) {
-            LocalRef system(env, env->FindClass("java/lang/System"));
-            jmethodID exitMethod =
-                system.get() ? env->GetStaticMethodID(system.as<jclass>(), "exit", "(I)V") : nullptr;
-            if (exitMethod != nullptr) env->CallStaticVoidMethod(system.as<jclass>(), exitMethod, -1);
-            if (env->ExceptionCheck()) env->ExceptionDescribe();
-        } else if (!handOverUncaughtException(env, exception)) {
-            // Not every runtime reports an exception still pending when the
-            // thread leaves: its trace must not be lost.
-            env->Throw(exception);
-            env->ExceptionDescribe();
-        }
-        env->DeleteLocalRef(exception);
+    LocalRef exception(env, env->ExceptionOccurred());
+    if (exception.get() == nullptr) return MainOutcome::returned;
+    host.closeSplash();
+    // Nothing but the exception functions may run while it is pending.
+    env->ExceptionClear();
+    // Without a trace there is nothing to show: the exception goes on as
+    // without the check.
+    const std::wstring trace = plan.failureCheck ? captureStackTrace(env, exception.as<jthrowable>()) : L"";
+    const bool shown = !trace.empty();
+    if (shown && host.showUncaughtException(trace)) {
+        LocalRef system(env, env->FindClass("java/lang/System"));
+        jmethodID exitMethod = system.get() ? env->GetStaticMethodID(system.as<jclass>(), "exit", "(I)V") : nullptr;
+        if (exitMethod != nullptr) env->CallStaticVoidMethod(system.as<jclass>(), exitMethod, -1);
+        if (env->ExceptionCheck()) env->ExceptionDescribe();
+        return MainOutcome::threw;
     }
-    return true;
+    if (!handOverUncaughtException(env, exception.as<jthrowable>())) {
+        // Not every runtime reports an exception still pending when the
+        // thread leaves: its trace must not be lost.
+        env->Throw(exception.as<jthrowable>());
+        env->ExceptionDescribe();
+    }
+    // The user chose to go on: the application's end decides the exit code.
+    return shown ? MainOutcome::returned : MainOutcome::threw;
 }
 
 bool runSecondaryMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,

@@ -22,19 +22,26 @@ public:
     virtual void reportVmCreationFailure(jint code) = 0;
     // The main class cannot be run; className has "/" between packages.
     virtual void reportMainClassFailure(MainClassFailure failure, const std::wstring& className) = 0;
-    // Puts the date into the file names and creates their folders, right
-    // before the streams are redirected.
+    // Puts the date into the file names, creates their folders and finds
+    // out which files they name, right before the streams are redirected.
     virtual void prepareStreamTargets(StreamTargets& targets) = 0;
     // main is about to run: later starts of a single-instance application
     // may now be handed over.
     virtual void mainStarting() = 0;
     // main left an exception: the splash window must go.
     virtual void closeSplash() = 0;
-    // Shows the exception that escaped main to the user (called with nothing
-    // pending); true means stop the application.
-    virtual bool showUncaughtException(jthrowable exception, JNIEnv* env) = 0;
+    // Shows the trace of the exception that escaped main (never empty) to the
+    // user; true means stop the application, false go on with it.
+    virtual bool showUncaughtException(const std::wstring& trace) = 0;
     // Blocks the calling thread for good.
     virtual void parkForever() = 0;
+};
+
+// How running the main class ended.
+enum class MainOutcome {
+    notRun,    // the class or main could not be found (reported), or the arguments could not be built
+    returned,  // main returned, or the user let the application go on after its exception
+    threw,     // an exception escaped main and went to the thread's handler
 };
 
 // Finds the main class and its main method (FindClass uses the system class
@@ -43,12 +50,13 @@ public:
 // runtime runs a static main(String[]); where the helper records the main it
 // chose (JDK 25, or 21 to 24 with preview features), main may also be an
 // instance method, called on an object made with the class's no-argument
-// constructor, and may take no parameters, as with the java command. False
-// when the class or main cannot be found (reported through the host) or the
-// arguments cannot be built; true once main has returned or thrown. The
-// thread stays attached: leaving the VM is up to the caller.
-bool runMainClass(JNIEnv* env, const MainClassPlan& plan,
-                  FindClassFromBootLoaderFunction findClassFromBootLoader, JavaMainHost& host);
+// constructor, and may take no parameters, as with the java command. An
+// exception that escapes main is shown through the host when plan asks for
+// the failure check ("Stop" ends the VM with -1) and otherwise, or when the
+// user does not let it go, handed to the thread's uncaught-exception handler.
+// The thread stays attached: leaving the VM is up to the caller.
+MainOutcome runMainClass(JNIEnv* env, const MainClassPlan& plan,
+                         FindClassFromBootLoaderFunction findClassFromBootLoader, JavaMainHost& host);
 
 // A java.lang.String with exactly these UTF-16 units; null on failure. Leaves
 // no local reference behind but the result.

@@ -2,6 +2,7 @@
 
 #include "launcher/DialogLayout.h"
 #include "launcher/DialogPlacement_win.h"
+#include "launcher/MessageText.h"
 #include "resources/resource.h"
 
 #include <iterator>
@@ -119,7 +120,8 @@ INT_PTR CALLBACK exceptionDialogProc(HWND dialog, UINT message, WPARAM wParam, L
 
 INT_PTR showExceptionDialog(HWND owner, const std::wstring& trace) {
     ExceptionDialog state;
-    state.trace = &trace;
+    const std::wstring shown = visibleTraceText(trace);
+    state.trace = &shown;
     return DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_JAVA_EXCEPTION), owner,
                            exceptionDialogProc, reinterpret_cast<LPARAM>(&state));
 }

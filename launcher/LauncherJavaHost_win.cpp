@@ -1,15 +1,13 @@
 #include "launcher/LauncherJavaHost_win.h"
 
 #include "instance/SingleInstance_win.h"
-#include "jvm/DatePattern_win.h"
 #include "jvm/JavaVm_jni.h"
-#include "jvm/StackTrace_jni.h"
+#include "jvm/StreamFiles_win.h"
 #include "launcher/ErrorReport_win.h"
 #include "launcher/ExceptionDialog_win.h"
 #include "launcher/MessageText.h"
 #include "resources/resource.h"
 #include "splash/SplashScreen_win.h"
-#include "util/FileSystem_win.h"
 #include "util/Trace.h"
 
 void LauncherJavaHost::reportVmCreationFailure(jint code) {
@@ -33,9 +31,7 @@ void LauncherJavaHost::reportMainClassFailure(MainClassFailure failure, const st
 }
 
 void LauncherJavaHost::prepareStreamTargets(StreamTargets& targets) {
-    expandDatePatterns(targets);
-    if (!targets.outputFile.empty()) createFoldersForFile(targets.outputFile);
-    if (!targets.errorFile.empty()) createFoldersForFile(targets.errorFile);
+    prepareStreamFiles(targets);
 }
 
 void LauncherJavaHost::mainStarting() {
@@ -47,10 +43,7 @@ void LauncherJavaHost::closeSplash() {
     splash_.close();
 }
 
-bool LauncherJavaHost::showUncaughtException(jthrowable exception, JNIEnv* env) {
-    const std::wstring trace = captureStackTrace(env, exception);
-    // Without a trace there is nothing to show: the application goes on.
-    if (trace.empty()) return false;
+bool LauncherJavaHost::showUncaughtException(const std::wstring& trace) {
     // A dialog that cannot be shown counts as "Stop".
     return showExceptionDialog(GetActiveWindow(), trace) != 1;
 }

@@ -18,7 +18,7 @@ public:
     void prepareStreamTargets(StreamTargets& targets) override;
     void mainStarting() override;
     void closeSplash() override;
-    bool showUncaughtException(jthrowable exception, JNIEnv* env) override;
+    bool showUncaughtException(const std::wstring& trace) override;
     void parkForever() override;
 
 private:

@@ -203,7 +203,9 @@ int Launcher::startJava(const StartPlan& plan) {
         if (failure.step == JvmLoadStep::loadLibrary)
             showWindowsError(messageOwner(), loadText(IDS_CANNOT_LOAD_JVM), jvmPath, failure.error);
         else
-            showWindowsError(messageOwner(), loadText(IDS_WINDOWS_ERROR), loadText(IDS_NO_CREATE_JAVA_VM),
+            showWindowsError(messageOwner(), loadText(IDS_WINDOWS_ERROR),
+                             loadText(failure.step == JvmLoadStep::createJavaVm ? IDS_NO_CREATE_JAVA_VM
+                                                                                : IDS_NO_DEFAULT_INIT_ARGS),
                              failure.error);
         return kExitFailure;
     }
@@ -222,7 +224,8 @@ int Launcher::startJava(const StartPlan& plan) {
     const int result = runOnJavaMainThread(stackSize, [&vm, &mainPlan, &host] {
         return runJavaMain(vm, mainPlan, host);
     });
-    if (result == 0) return kExitSuccess;
+    if (result == kJavaMainReturned) return kExitSuccess;
+    if (result == kJavaMainThrew) return kExitUncaughtException;
     nativeSplash_.close();
     return kExitFailure;
 }

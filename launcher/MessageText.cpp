@@ -47,3 +47,24 @@ std::wstring objectErrorDetail(const std::wstring& subject, const std::wstring& 
     if (text.empty()) return subject;
     return subject + L": " + text;
 }
+
+std::wstring visibleTraceText(const std::wstring& trace) {
+    static const wchar_t digits[] = L"0123456789abcdef";
+    std::wstring out;
+    out.reserve(trace.size());
+    for (size_t i = 0; i < trace.size(); ++i) {
+        const wchar_t c = trace[i];
+        const auto code = static_cast<unsigned long>(c);
+        if (c == L'\r' || c == L'\n') {
+            out += L"\r\n";
+            if (c == L'\r' && i + 1 < trace.size() && trace[i + 1] == L'\n') ++i;
+        } else if (c == L'\t' || (code >= 0x20 && code < 0x7f) || code >= 0xa0) {
+            out += c;
+        } else {
+            out += L"\\u00";
+            out += digits[(code >> 4) & 0xf];
+            out += digits[code & 0xf];
+        }
+    }
+    return out;
+}

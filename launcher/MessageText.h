@@ -15,3 +15,9 @@ unsigned jniReasonMessageId(int code);
 // The detail of a Windows error about one object: "<subject>: <system
 // text>", the system text without its closing full stop and line break.
 std::wstring objectErrorDetail(const std::wstring& subject, const std::wstring& systemText);
+
+// A stack trace as the exception dialog's edit control shows it in full:
+// every line break (CR LF, or LF or CR alone) as CR LF, tabs as they are, and
+// every other control character as \uXXXX, so that none is lost or, as a
+// NUL would, cuts the text short.
+std::wstring visibleTraceText(const std::wstring& trace);

@@ -87,6 +87,20 @@ void createFoldersForFile(const std::wstring& path) {
     }
 }
 
+std::optional<FileIdentity> fileIdentityOf(const std::wstring& path, bool createMissing) {
+    // Opened for its attributes only and shared in every way, so that neither
+    // the runtime's streams nor anybody else is kept from the file.
+    UniqueFile file(CreateFileW(applyLongPathRule(path).c_str(), FILE_READ_ATTRIBUTES,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                createMissing ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (!file || !GetFileInformationByHandle(file.get(), &information)) return std::nullopt;
+    FileIdentity identity;
+    identity.volume = information.dwVolumeSerialNumber;
+    identity.index = (static_cast<std::uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    return identity;
+}
+
 bool removeFolder(const std::wstring& path) {
     return RemoveDirectoryW(applyLongPathRule(path).c_str()) != FALSE;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "util/Paths.h"
 #include "util/UniqueResource_win.h"
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 // The full file name of module (null: the executable), however long it is.
@@ -49,6 +51,11 @@ private:
 // passed over. After a stop, the level just before is removed again if this
 // walk created it and it is empty, unless it was the first one below the root.
 void createFoldersForFile(const std::wstring& path);
+
+// The identity of the file at path, which is created empty first when
+// createMissing is set and it does not exist; none when it cannot be opened
+// (a folder, no access, missing without createMissing).
+std::optional<FileIdentity> fileIdentityOf(const std::wstring& path, bool createMissing);
 
 // Removes an empty folder; false when it is not empty or cannot be removed.
 bool removeFolder(const std::wstring& path);

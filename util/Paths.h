@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -74,3 +75,15 @@ std::wstring absolutePathFrom(const std::wstring& path, const std::wstring& work
 // True when two paths name the same file as far as their text tells: equal
 // ignoring ASCII letter case, with "/" read as "\".
 bool isSamePath(const std::wstring& a, const std::wstring& b);
+
+// A file as the file system knows it, whatever name it was opened by (a
+// relative or short name, any letter case): its volume's serial number and its
+// index on that volume.
+struct FileIdentity {
+    std::uint32_t volume = 0;
+    std::uint64_t index = 0;
+};
+
+inline bool operator==(const FileIdentity& a, const FileIdentity& b) {
+    return a.volume == b.volume && a.index == b.index;
+}

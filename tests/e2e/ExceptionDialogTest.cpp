@@ -91,6 +91,16 @@ TEST_F(ExceptionDialog, ShowsTheTraceReadOnlyAndIgnoreGoesOn) {
     EXPECT_FALSE(recordValue(record, "pendingExceptionAt"));
 }
 
+TEST_F(ExceptionDialog, ControlCharactersOfTheMessageStayVisible) {
+    ASSERT_TRUE(files.writeScenario(L"Main=throw\nThrowText=java.lang.IllegalStateException: vor\\u0000nach\\u001b[1m"
+                                    L"\\r\\n\\tat com.example.App.main(App.java:5)\\r\\n\n"));
+    Seen seen;
+    RunResult run = start(answerWith(IDOK, seen));
+    ASSERT_TRUE(seen.shown) << describeRun(run);
+    EXPECT_EQ(seen.trace, L"java.lang.IllegalStateException: vor\\u0000nach\\u001b[1m\r\n"
+                          L"\tat com.example.App.main(App.java:5)\r\n");
+}
+
 TEST_F(ExceptionDialog, StopEndsTheApplicationWithMinusOne) {
     Seen seen;
     RunResult run = start(answerWith(IDCANCEL, seen));
@@ -140,23 +150,52 @@ TEST_F(ExceptionDialog, GrowsWithItsControlsButNotBelowItsFirstSize) {
     EXPECT_TRUE(gripRestored);
 }
 
-TEST(ExceptionDialogOnARealVm, ShowsTheRealTrace) {
-    AppFolder app;
-    ASSERT_TRUE(app.valid()) << toUtf8(app.error());
-    ASSERT_TRUE(layOutRealJava(app.appPath())) << "the real VM or its jars were not built";
-    ASSERT_TRUE(app.writeIni(L"[Java Runtime Environment]\nMain Class=realapp.RealApp\n[Class Path]\n"
-                             L"Class Path=\\lib\\*.jar\n[Application]\nFailure Check=Yes\nError File=err.log\n"));
-    Seen seen;
+// The real VM with RealApp doing what the arguments say; the dialog is read
+// into seen and answered with button.
+RunResult startRealApp(AppFolder& app, const std::wstring& arguments, int button, Seen& seen) {
+    if (!app.valid() || !layOutRealJava(app.appPath()) ||
+        !app.writeIni(L"[Java Runtime Environment]\nMain Class=realapp.RealApp\n[Class Path]\n"
+                      L"Class Path=\\lib\\*.jar\n[Application]\nFailure Check=Yes\nError File=err.log\n"))
+        return RunResult{};
     RunOptions options;
-    options.arguments = L"throw";
+    options.arguments = arguments;
     options.appData = app.appDataPath();
     options.timeoutMs = 60000;
-    options.answer = answerWith(IDOK, seen);
-    RunResult run = runProgram(app.exePath(), options);
+    options.answer = answerWith(button, seen);
+    return runProgram(app.exePath(), options);
+}
+
+TEST(ExceptionDialogOnARealVm, ShowsTheRealTrace) {
+    AppFolder app;
+    Seen seen;
+    RunResult run = startRealApp(app, L"throw", IDOK, seen);
     ASSERT_TRUE(seen.shown) << describeRun(run);
     EXPECT_EQ(seen.trace.find(L"IllegalStateException: thrown by RealApp"), seen.trace.find(L"IllegalStateException"));
     EXPECT_NE(seen.trace.find(L"thrown by RealApp: Gr\u00f6\u00dfe \u00e4\u00f6\u00fc"), std::wstring::npos)
         << toUtf8(seen.trace);
     EXPECT_NE(seen.trace.find(L"realapp.RealApp.main"), std::wstring::npos) << toUtf8(seen.trace);
     EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+}
+
+TEST(ExceptionDialogOnARealVm, ExceptionsThatCannotPrintThemselvesAreShownAndStopGivesMinusOne) {
+    for (const wchar_t* action : {L"unprintable", L"cycle"}) {
+        AppFolder app;
+        Seen seen;
+        RunResult run = startRealApp(app, action, IDCANCEL, seen);
+        ASSERT_TRUE(seen.shown) << describeRun(run);
+        EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
+        if (std::wstring(action) == L"unprintable") {
+            EXPECT_EQ(seen.trace.rfind(L"realapp.RealApp$Unprintable: Zustand \u00e4\r\n", 0), 0u) << toUtf8(seen.trace);
+            EXPECT_NE(seen.trace.find(L"[printStackTrace threw java.lang.UnsupportedOperationException: no text]"),
+                      std::wstring::npos)
+                << toUtf8(seen.trace);
+        } else {
+            // Printed once, whether the runtime itself stops at the cycle or the launcher does.
+            const std::wstring circle = L"[CIRCULAR REFERENCE: realapp.RealApp$Cycle: im Kreis]";
+            const size_t at = seen.trace.find(circle);
+            EXPECT_EQ(seen.trace.rfind(L"realapp.RealApp$Cycle: im Kreis\r\n", 0), 0u) << toUtf8(seen.trace);
+            ASSERT_NE(at, std::wstring::npos) << toUtf8(seen.trace);
+            EXPECT_EQ(seen.trace.find(L"im Kreis", at + circle.size()), std::wstring::npos) << toUtf8(seen.trace);
+        }
+    }
 }

@@ -518,7 +518,7 @@ TEST_P(ApplicationEnd, GivesTheExitCode) {
         // DestroyJavaVM would wait for it for ever, so the VM is left to the
         // end of the process.
         EXPECT_EQ(java.value("detachCurrentThread"), java.value("threadId")) << java.recordText();
-        if (e.exitCode == 0) {
+        if (e.exitCode != kLauncherFailed) {
             ASSERT_TRUE(java.has("destroyJavaVm")) << java.recordText();
             EXPECT_EQ(java.value("destroyJavaVm"), java.value("loadThreadId"));
         } else {
@@ -530,7 +530,8 @@ TEST_P(ApplicationEnd, GivesTheExitCode) {
 INSTANTIATE_TEST_SUITE_P(JavaStart, ApplicationEnd,
                          ::testing::Values(Ending{"MainReturns", L"Main=return", L"Yes", 0},
                                            Ending{"SystemExit", L"Main=exit:7", L"no", 7},
-                                           Ending{"ExceptionWithoutFailureCheck", L"Main=throw", L"no", 0},
+                                           // As with the java command.
+                                           Ending{"ExceptionWithoutFailureCheck", L"Main=throw", L"no", 1},
                                            // A thread that cannot leave the VM fails the start.
                                            Ending{"DetachFails", L"DetachResult=-1", L"no", 0xFFFFFFFFu}),
                          [](const ::testing::TestParamInfo<Ending>& info) { return std::string(info.param.name); });
@@ -644,6 +645,27 @@ TEST(JavaStartStreams, FileThatCannotBeOpenedIsDescribedAndMainStillRuns) {
     // stream is redirected: the error file holds only the application's text.
     EXPECT_EQ(java.value("setErr"), u8(err));
     EXPECT_EQ(readFileBytes(err), "stderr line\r\n");
+}
+
+TEST(JavaStartStreams, OneFileUnderTwoNamesGetsOneStream) {
+    JavaApp java;
+    ASSERT_READY(java);
+    ASSERT_TRUE(java.scenario(L"Main=print\n"));
+    const std::wstring folder = java.app.root() + L"\\Protokolle";
+    const std::wstring longName = folder + L"\\Anwendungsprotokoll.log";
+    ASSERT_TRUE(createFolderTree(folder) && writeFileBytes(longName, "alt\r\n"));
+    wchar_t shortName[MAX_PATH] = L"";
+    ASSERT_GT(GetShortPathNameW(longName.c_str(), shortName, MAX_PATH), 0u);
+    // Files that do not exist yet, and one by its long and its 8.3 name.
+    const std::pair<std::wstring, std::wstring> names[] = {{folder + L"\\one.log", folder + L"\\.\\one.log"},
+                                                           {folder + L"\\\u00c4rger.log", folder + L"\\\u00e4rger.log"},
+                                                           {longName, shortName}};
+    for (const auto& [output, error] : names) {
+        ASSERT_TRUE(java.configure(L"", L"[Application]\nOutput File=" + output + L"\nError File=" + error + L"\n"));
+        RunResult run = java.start();
+        expectCleanRun(run, java);
+        EXPECT_EQ(readFileBytes(output), "stdout line\r\nstderr line\r\n") << u8(error);
+    }
 }
 
 // JNI_CreateJavaVM takes ANSI text: paths the code page cannot hold go by

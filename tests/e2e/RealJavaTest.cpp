@@ -88,17 +88,24 @@ TEST_F(RealJava, ExitCodeIsSystemExitsOrZeroWhenMainReturns) {
     EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
 }
 
-TEST_F(RealJava, ExceptionFromMainLandsInTheErrorFile) {
+TEST_F(RealJava, ExceptionFromMainLandsInTheErrorFileAndEndsWithOne) {
     ASSERT_TRUE(configure(L"Failure Check=no\nOutput File=out.log\nError File=logs\\err.log\n"));
     RunResult run = start(L"throw");
     EXPECT_FALSE(run.timedOut) << describeRun(run);
     EXPECT_TRUE(run.dialogs.empty()) << describeRun(run);
-    // main ended and the thread left the VM: the launcher's own work succeeded.
-    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    // As with the java command: a script must not see success.
+    EXPECT_EQ(run.exitCode, 1u) << describeRun(run);
     EXPECT_TRUE(contains(file(L"out.log"), "about to throw")) << file(L"out.log");
-    const std::string error = file(L"logs\\err.log");
+    std::string error = file(L"logs\\err.log");
     EXPECT_TRUE(contains(error, "IllegalStateException")) << error;
     EXPECT_TRUE(contains(error, "thrown by RealApp")) << error;
+
+    // One that cannot print itself is written by the launcher.
+    run = start(L"unprintable");
+    EXPECT_EQ(run.exitCode, 1u) << describeRun(run);
+    error = file(L"logs\\err.log");
+    EXPECT_TRUE(contains(error, "realapp.RealApp$Unprintable: Zustand ")) << error;
+    EXPECT_TRUE(contains(error, "[printStackTrace threw java.lang.UnsupportedOperationException: no text]")) << error;
 }
 
 TEST_F(RealJava, OutputAndErrorFilesAppendOrStartAfresh) {
@@ -110,8 +117,8 @@ TEST_F(RealJava, OutputAndErrorFilesAppendOrStartAfresh) {
     EXPECT_EQ(file(L"out.log"), "earlier\r\nout line\r\n");
     EXPECT_EQ(file(L"err.log"), "err line\r\n");
 
-    // Both streams into one file: neither overwrites the other.
-    ASSERT_TRUE(configure(L"Output File=both.log\nError File=both.log\n"));
+    // Both streams into one file, named alike or not: neither overwrites the other.
+    ASSERT_TRUE(configure(L"Output File=both.log\nError File=.\\BOTH.log\n"));
     run = start(L"print");
     EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
     EXPECT_EQ(file(L"both.log"), "out line\r\nerr line\r\n");

@@ -296,16 +296,20 @@ TEST_F(RuntimeSearch, VmLibraryThatIsNoDllIsReportedWithItsPathAndError) {
     EXPECT_TRUE(result.record.empty());
 }
 
-TEST_F(RuntimeSearch, VmLibraryWithoutCreateJavaVmIsReported) {
-    std::wstring home = app.root() + L"\\NoCreate";
-    ASSERT_TRUE(makeRuntimeHome(home, VmKind::client, StandIn::noCreate));
-    ASSERT_TRUE(app.writeIni(configuration(L"JRE Path=" + home + L"\n")));
-    Start result = startApp();
-    expectOneErrorBox(result,
-                      L"Windows Fehler: Kann CreateJavaVM JNI nicht finden (Fehlernummer = 127).\n");
-    EXPECT_EQ(recordValues(result.record, "loaded"),
-              std::vector<std::string>{toUtf8(jvmPathIn(home, VmKind::client))});
-    EXPECT_FALSE(recordValue(result.record, "main").has_value());
+TEST_F(RuntimeSearch, VmLibraryWithoutAnEntryPointIsReportedWithTheMissingOne) {
+    const std::pair<StandIn, const wchar_t*> cases[] = {
+        {StandIn::noCreate, L"Kann CreateJavaVM JNI nicht finden"},
+        {StandIn::noDefaultArgs, L"Kann JNI_GetDefaultJavaVMInitArgs in der Java VM Bibliothek nicht finden"}};
+    for (const auto& [variant, missing] : cases) {
+        std::wstring home = app.root() + L"\\Missing" + std::to_wstring(static_cast<int>(variant));
+        ASSERT_TRUE(makeRuntimeHome(home, VmKind::client, variant));
+        ASSERT_TRUE(app.writeIni(configuration(L"JRE Path=" + home + L"\n")));
+        Start result = startApp();
+        expectOneErrorBox(result, L"Windows Fehler: " + std::wstring(missing) + L" (Fehlernummer = 127).\n");
+        EXPECT_EQ(recordValues(result.record, "loaded"),
+                  std::vector<std::string>{toUtf8(jvmPathIn(home, VmKind::client))});
+        EXPECT_FALSE(recordValue(result.record, "main").has_value());
+    }
 }
 
 TEST_F(RuntimeSearch, TodaysVendorKeysAreFoundInBothHives) {

@@ -29,7 +29,7 @@ public:
     void prepareStreamTargets(StreamTargets&) override {}
     void mainStarting() override { ++starts; }
     void closeSplash() override {}
-    bool showUncaughtException(jthrowable, JNIEnv*) override { return false; }
+    bool showUncaughtException(const std::wstring&) override { return false; }
     void parkForever() override { ++parks; }
 
     std::vector<jint> creationFailures;
@@ -104,6 +104,24 @@ TEST_F(JavaMainDeathTest, MainThatReturnsEndsWithZeroAndTheVmIsDestroyed) {
             _exit(outcome.result == 0 && outcome.host.starts == 1 && !vm.exists() ? 0 : 4);
         },
         ::testing::ExitedWithCode(0), "destroyed");
+}
+
+TEST_F(JavaMainDeathTest, ExceptionFromMainEndsAsThrownUnlessTheUserLetsItGo) {
+    for (bool failureCheck : {false, true}) {
+        EXPECT_EXIT(
+            {
+                realjvm::exitIfStillRunningAfter(60);
+                JavaVmOwner vm(realjvm::entryPoints());
+                JavaMainPlan plan = planFor(L"testapp/Recorder");
+                plan.main.arguments = {L"throw"};
+                plan.main.failureCheck = failureCheck;  // the test host answers "Ignorieren"
+                Outcome outcome = runThenDestroy(vm, plan);
+                const int expected = failureCheck ? kJavaMainReturned : kJavaMainThrew;
+                _exit(outcome.result == expected && !vm.exists() ? 0 : 4);
+            },
+            ::testing::ExitedWithCode(0), "")
+            << "failure check " << failureCheck;
+    }
 }
 
 TEST_F(JavaMainDeathTest, ServiceVmEndsWithMainAndKeptThreadsAreParkedFirst) {

@@ -108,6 +108,20 @@ TEST(JavaStartPlan, StreamFilesAreMadeAbsoluteAgainstTheWorkingFolder) {
     EXPECT_TRUE(sharesOneFile(planJavaStart(s, facts()).streams));
 }
 
+TEST(JavaStartPlan, OneFileUnderTwoNamesIsKnownByItsIdentity) {
+    StreamTargets targets;
+    targets.outputFile = L"C:\\Work\\\u00c4rger.log";
+    targets.errorFile = L"C:\\Work\\.\\\u00e4rger.log";
+    EXPECT_FALSE(sharesOneFile(targets));
+    targets.outputIdentity = FileIdentity{0x1234abcd, 42};
+    targets.errorIdentity = FileIdentity{0x1234abcd, 42};
+    EXPECT_TRUE(sharesOneFile(targets));
+    // The same index on another volume, and one name spelled alike: two files.
+    targets.errorIdentity->volume = 7;
+    targets.errorFile = targets.outputFile;
+    EXPECT_FALSE(sharesOneFile(targets));
+}
+
 TEST(JavaStartPlan, WhatTheMainThreadDoesAfterMain) {
     JavaStartSettings s = settings();
     s.isService = true;

@@ -28,3 +28,10 @@ TEST(MessageText, PercentSignsInArgumentsAreNotReadAsFormat) {
               L"Konnte die Main Class: a%sb%d nicht laden.\n");
     EXPECT_EQ(formatText(L"100%% %x %", {}), L"100% %x %");
 }
+
+TEST(MessageText, TraceKeepsEveryControlCharacterVisible) {
+    using namespace std::string_literals;
+    const std::wstring trace = L"java.lang.IllegalStateException: vor\0nach\x1b[0m\x7f\x85\nzwei\rdrei\r\n\tat x\r\n"s;
+    EXPECT_EQ(visibleTraceText(trace), L"java.lang.IllegalStateException: vor\\u0000nach\\u001b[0m\\u007f\\u0085\r\n"
+                                       L"zwei\r\ndrei\r\n\tat x\r\n");
+}

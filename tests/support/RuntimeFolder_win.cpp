@@ -22,6 +22,7 @@ const wchar_t* standInName(StandIn variant) {
     case StandIn::full: return L"testjvm.dll";
     case StandIn::noBootLoader: return L"testjvm_noboot.dll";
     case StandIn::noCreate: return L"testjvm_nocreate.dll";
+    case StandIn::noDefaultArgs: return L"testjvm_nodefaultargs.dll";
     }
     return L"testjvm.dll";
 }

@@ -5,9 +5,9 @@
 // Fake Java runtimes for the end-to-end tests: folders laid out like a
 // runtime home whose jvm.dll is the project's stand-in runtime.
 
-// Which stand-in: with every export, without JVM_FindClassFromBootLoader, or
-// without JNI_CreateJavaVM.
-enum class StandIn { full, noBootLoader, noCreate };
+// Which stand-in: with every export, without JVM_FindClassFromBootLoader,
+// without JNI_CreateJavaVM, or without JNI_GetDefaultJavaVMInitArgs.
+enum class StandIn { full, noBootLoader, noCreate, noDefaultArgs };
 
 // The stand-in's processor: this build's own, or the other one (found in the
 // other architecture's build, when that was built).

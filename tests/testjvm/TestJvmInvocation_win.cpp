@@ -1,5 +1,6 @@
 // The exports of testjvm.dll and the JavaVM function table. Which exports a
-// variant has is chosen by TESTJVM_EXPORT_CREATE and TESTJVM_EXPORT_BOOT_LOADER.
+// variant has is chosen by TESTJVM_EXPORT_CREATE, TESTJVM_EXPORT_DEFAULT_ARGS and
+// TESTJVM_EXPORT_BOOT_LOADER.
 
 #include "testjvm/TestJvm.h"
 #include "testjvm/TestJvmRuntime_win.h"
@@ -302,9 +303,11 @@ JNIEXPORT jint JNICALL JNI_CreateJavaVM(JavaVM** vm, void** env, void* arguments
 }
 #endif
 
+#ifdef TESTJVM_EXPORT_DEFAULT_ARGS
 JNIEXPORT jint JNICALL JNI_GetDefaultJavaVMInitArgs(void* arguments) {
     return testjvm::getDefaultJavaVmInitArgs(arguments);
 }
+#endif
 
 #ifdef TESTJVM_EXPORT_BOOT_LOADER
 JNIEXPORT jclass JNICALL JVM_FindClassFromBootLoader(JNIEnv* env, const char* name) {

@@ -178,13 +178,16 @@ TEST_F(TestJvm, VariantsExportTheirEntryPointsUndecorated) {
         const wchar_t* name;
         bool create;
         bool bootLoader;
+        bool defaultArgs = true;
     };
     for (Variant variant : {Variant{L"testjvm", true, true}, Variant{L"testjvm_noboot", true, false},
-                            Variant{L"testjvm_nocreate", false, false}}) {
+                            Variant{L"testjvm_nocreate", false, false},
+                            Variant{L"testjvm_nodefaultargs", true, true, false}}) {
         HMODULE module = load(variant.name);
         ASSERT_NE(module, nullptr);
         EXPECT_EQ(GetProcAddress(module, "JNI_CreateJavaVM") != nullptr, variant.create) << variant.name;
-        EXPECT_NE(GetProcAddress(module, "JNI_GetDefaultJavaVMInitArgs"), nullptr) << variant.name;
+        EXPECT_EQ(GetProcAddress(module, "JNI_GetDefaultJavaVMInitArgs") != nullptr, variant.defaultArgs)
+            << variant.name;
         EXPECT_EQ(GetProcAddress(module, "JVM_FindClassFromBootLoader") != nullptr, variant.bootLoader) << variant.name;
     }
 }

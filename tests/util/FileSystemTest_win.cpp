@@ -169,6 +169,25 @@ TEST(CreateFoldersForFile, NetworkPathPassesOverFailingLevels) {
     EXPECT_FALSE(pathExists(temp / L"local"));
 }
 
+TEST(FileIdentityOf, OneFileByEachOfItsNamesAndNoOther) {
+    TempFolder temp;
+    const std::wstring file = temp / L"\u00c4rger-Protokoll.log";
+    EXPECT_FALSE(fileIdentityOf(file, false));
+    const auto identity = fileIdentityOf(file, true);
+    ASSERT_TRUE(identity);
+    ASSERT_TRUE(pathExists(file));
+    const std::wstring shortName = shortPathOf(file);
+    ASSERT_FALSE(shortName.empty());
+    // Letter case beyond ASCII, a "." level and the short name all open it.
+    for (const std::wstring& name : {temp / L".\\\u00e4RGER-protokoll.log", shortName}) {
+        const auto same = fileIdentityOf(name, false);
+        EXPECT_TRUE(same && *same == *identity);
+    }
+    const auto other = fileIdentityOf(temp / L"anderes.log", true);
+    EXPECT_TRUE(other && !(*other == *identity));
+    EXPECT_FALSE(fileIdentityOf(temp.path(), true));
+}
+
 TEST(RemoveFolder, RemovesOnlyEmptyFolders) {
     TempFolder temp;
     ASSERT_TRUE(CreateDirectoryW((temp / L"full").c_str(), nullptr));

@@ -13,6 +13,30 @@ public final class RealApp {
     private RealApp() {
     }
 
+    /** An exception whose toString throws, so that it cannot print itself. */
+    static final class Unprintable extends IllegalStateException {
+        Unprintable() {
+            super("Zustand \u00e4");
+        }
+
+        @Override
+        public String toString() {
+            throw new UnsupportedOperationException("no text");
+        }
+    }
+
+    /** An exception that is its own cause. */
+    static final class Cycle extends RuntimeException {
+        Cycle() {
+            super("im Kreis");
+        }
+
+        @Override
+        public Throwable getCause() {
+            return this;
+        }
+    }
+
     /** A later start's arguments, as UTF-16 units; answers it with 7. */
     public static int secondaryMain(String[] args) {
         StringBuilder line = new StringBuilder("secondary " + args.length + ":");
@@ -42,6 +66,10 @@ public final class RealApp {
         } else if (action.equals("throw")) {
             System.out.println("about to throw");
             throw new IllegalStateException("thrown by RealApp: Gr\u00f6\u00dfe \u00e4\u00f6\u00fc");
+        } else if (action.equals("unprintable")) {
+            throw new Unprintable();
+        } else if (action.equals("cycle")) {
+            throw new Cycle();
         } else if (action.equals("print")) {
             System.out.println("out line");
             System.err.println("err line");
