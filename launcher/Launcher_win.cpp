@@ -219,9 +219,9 @@ bool Launcher::findRuntime() {
     RuntimeProbes probes;
     probes.exists = fileAt;
     probes.isForeignImage = isForeignArchitectureImage;
-    probes.registry = [&criteria](bool view64) {
+    probes.registry = [&criteria](bool view64, const ForeignImageProbe& passOver) {
         RuntimeRegistryView registry(view64);
-        return selectRegisteredRuntime(registry, criteria, fileAt, releaseFileVersion);
+        return selectRegisteredRuntime(registry, criteria, fileAt, releaseFileVersion, passOver);
     };
     RuntimeRequest request;
     request.jrePath = settings_.jrePath;
