@@ -86,6 +86,11 @@ bool JavaVersion::isUnset() const {
     return true;
 }
 
+JavaVersion JavaVersion::inClassicNumbering() const {
+    if (parts_[0] < 2 || parts_[0] > 8) return *this;
+    return JavaVersion(1, parts_[0], parts_[1], parts_[2]);
+}
+
 JavaVersion minimumBound(const std::wstring& value) {
     JavaVersion bound;
     if (value != L"any") bound.parse(value, 0);

@@ -34,6 +34,13 @@ public:
     // True when all parts are 0 or all are 65535: no bound at all.
     bool isUnset() const;
 
+    // The version as Java 1.2 to 1.8 number themselves, which today's
+    // vendors write the new way: a major number of 2 to 8 moves behind a
+    // leading 1 and the last part (a build number) goes, so 8.0.392.8 is
+    // 1.8.0.392, as JavaSoft's 1.8.0_392, and 8 with open parts is 1.8 with
+    // open parts. Any other version is returned as it is.
+    JavaVersion inClassicNumbering() const;
+
     int32_t part(int index) const { return parts_[static_cast<size_t>(index)]; }
     const std::array<int32_t, 4>& parts() const { return parts_; }
 

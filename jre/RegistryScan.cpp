@@ -1,5 +1,6 @@
 #include "jre/RegistryScan.h"
 
+#include "util/Paths.h"
 #include "util/TextSplit.h"
 #include "util/Trace.h"
 
@@ -49,13 +50,34 @@ void tracePassedOver(RegistryHive hive, const std::wstring& key, const wchar_t* 
     if (tracing()) trace(L"registry " + std::wstring(hiveName(hive)) + key + L": passed over, " + reason);
 }
 
+// The home that key's value names, with a trailing backslash; empty (and
+// traced) when there is none. A path that is not fully qualified would be
+// taken from the working directory, which is no runtime's place.
+std::wstring homeOf(RuntimeRegistry& registry, RegistryHive hive, const std::wstring& key, const wchar_t* value) {
+    const std::wstring home = registry.stringValue(hive, key, value);
+    if (home.empty()) {
+        tracePassedOver(hive, key, (L"no " + std::wstring(value)).c_str());
+        return home;
+    }
+    if (!isFullyQualifiedPath(home)) {
+        tracePassedOver(hive, key, (L"its home " + home + L" is not an absolute path").c_str());
+        return std::wstring();
+    }
+    return withTrailingBackslash(home);
+}
+
 // Adds candidate when its home holds a VM library of jvmType (uninstallers
-// leave keys behind whose folder is gone); traced either way.
+// leave keys behind whose folder is gone) built for this process's
+// processor; traced either way.
 void addIfItHoldsAVm(std::vector<JreCandidate>& candidates, RegistryHive hive, const std::wstring& key,
-                     JreCandidate candidate, int jvmType, const FileProbe& exists) {
+                     JreCandidate candidate, int jvmType, const FileProbe& exists, const ForeignImageProbe& isForeign) {
     auto library = findJvmLibrary(candidate.home, jvmType, exists);
     if (!library) {
         tracePassedOver(hive, key, (L"no VM library in " + candidate.home).c_str());
+        return;
+    }
+    if (isForeign && isForeign(library->path)) {
+        tracePassedOver(hive, key, (library->path + L" is built for another processor").c_str());
         return;
     }
     if (tracing())
@@ -118,6 +140,18 @@ std::vector<VendorKey> vendorKeys(RuntimeRegistry& registry, RegistryHive hive, 
     return keys;
 }
 
+// A product key's name carries the major version at most (zulu-8): the
+// release file of its home names the exact one. The other keys are named
+// after their version.
+JavaVersion vendorVersion(const VendorRoot& root, const VendorKey& found, const std::wstring& home,
+                          const ReleaseVersionProbe& releaseVersion) {
+    JavaVersion version;
+    const bool productKey = root.layout == VendorLayout::productKey;
+    if (productKey && releaseVersion && version.parse(releaseVersion(home), 0)) return version.inClassicNumbering();
+    if (!version.parse(found.versionName, 0) && !productKey && releaseVersion) version.parse(releaseVersion(home), 0);
+    return version.inClassicNumbering();
+}
+
 bool vendorAllowed(VendorFamily vendor, const RegistryCriteria& criteria) {
     switch (vendor) {
     case VendorFamily::javaSoft: return criteria.sunAllowed || criteria.sunPreferred;
@@ -153,9 +187,10 @@ int validationJvmType(const RegistryRoot& root, int jvmType) {
 
 bool isWithinBounds(const JavaVersion& version, const JavaVersion& minimum,
                     const JavaVersion& maximum) {
-    if (JavaVersion::compare(version, minimum) < 0) return false;
+    const JavaVersion classic = version.inClassicNumbering();
+    if (JavaVersion::compare(classic, minimum.inClassicNumbering()) < 0) return false;
     bool noMaximum = maximum == JavaVersion(0, 0, 0, 0);
-    return noMaximum || JavaVersion::compare(version, maximum) <= 0;
+    return noMaximum || JavaVersion::compare(classic, maximum.inClassicNumbering()) <= 0;
 }
 
 std::wstring javaVersionOfRelease(const std::string& text) {
@@ -176,7 +211,8 @@ std::wstring javaVersionOfRelease(const std::string& text) {
 }
 
 std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const RegistryCriteria& criteria,
-                                            const FileProbe& exists, const ReleaseVersionProbe& releaseVersion) {
+                                            const FileProbe& exists, const ReleaseVersionProbe& releaseVersion,
+                                            const ForeignImageProbe& isForeign) {
     std::vector<JreCandidate> candidates;
     const RegistryHive machine = RegistryHive::localMachine;
     for (const RegistryRoot& root : kRegistryRoots) {
@@ -188,20 +224,17 @@ std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const Reg
             const std::wstring key = rootKey + name;
             JavaVersion version;
             version.parse(name, 0);
+            version = version.inClassicNumbering();
             if (!isWithinBounds(version, criteria.minVersion, criteria.maxVersion)) {
                 tracePassedOver(machine, key, L"outside the version bounds");
                 continue;
             }
-            std::wstring home = registry.stringValue(machine, key, L"JavaHome");
-            if (home.empty()) {
-                tracePassedOver(machine, key, L"no JavaHome");
-                continue;
-            }
-            home = withTrailingBackslash(home);
+            std::wstring home = homeOf(registry, machine, key, L"JavaHome");
+            if (home.empty()) continue;
             if (root.homeInJreFolder) home += L"jre\\";
             addIfItHoldsAVm(candidates, machine, key,
                             JreCandidate{version, home, false, preferred, root.vendor, root.vendor == VendorFamily::ibm},
-                            jvmType, exists);
+                            jvmType, exists, isForeign);
         }
     }
 
@@ -213,14 +246,9 @@ std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const Reg
                     tracePassedOver(hive, found.key, L"its kind or vendor is not asked for");
                     continue;
                 }
-                std::wstring home = registry.stringValue(hive, found.key, root.value);
-                if (home.empty()) {
-                    tracePassedOver(hive, found.key, L"no home");
-                    continue;
-                }
-                home = withTrailingBackslash(home);
-                JavaVersion version;
-                if (!version.parse(found.versionName, 0) && releaseVersion) version.parse(releaseVersion(home), 0);
+                const std::wstring home = homeOf(registry, hive, found.key, root.value);
+                if (home.empty()) continue;
+                const JavaVersion version = vendorVersion(root, found, home, releaseVersion);
                 if (!isWithinBounds(version, criteria.minVersion, criteria.maxVersion)) {
                     tracePassedOver(hive, found.key, L"outside the version bounds");
                     continue;
@@ -228,7 +256,7 @@ std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const Reg
                 const bool preferred = kindSelected(found.kind, criteria) && vendorPreferred(found.vendor, criteria);
                 addIfItHoldsAVm(candidates, hive, found.key,
                                 JreCandidate{version, home, false, preferred, found.vendor, false}, criteria.jvmType,
-                                exists);
+                                exists, isForeign);
             }
         }
     }
@@ -249,8 +277,9 @@ void rankCandidates(std::vector<JreCandidate>& candidates, const RegistryCriteri
 size_t choosePreferredCandidate(const std::vector<JreCandidate>& ranked,
                                 const std::vector<std::wstring>& preferredVersions) {
     for (const std::wstring& entry : preferredVersions) {
-        JavaVersion wanted;
-        wanted.parse(entry, 0);
+        JavaVersion parsed;
+        parsed.parse(entry, 0);
+        const JavaVersion wanted = parsed.inClassicNumbering();
         // Trailing zero parts are left open: "11" matches every 11.x.y.z.
         int significant = 4;
         while (significant > 0 && wanted.part(significant - 1) == 0) --significant;
@@ -270,8 +299,9 @@ size_t choosePreferredCandidate(const std::vector<JreCandidate>& ranked,
 
 std::optional<RegisteredRuntime> selectRegisteredRuntime(RuntimeRegistry& registry, const RegistryCriteria& criteria,
                                                          const FileProbe& exists,
-                                                         const ReleaseVersionProbe& releaseVersion) {
-    std::vector<JreCandidate> candidates = collectCandidates(registry, criteria, exists, releaseVersion);
+                                                         const ReleaseVersionProbe& releaseVersion,
+                                                         const ForeignImageProbe& isForeign) {
+    std::vector<JreCandidate> candidates = collectCandidates(registry, criteria, exists, releaseVersion, isForeign);
     if (candidates.empty()) return std::nullopt;
     rankCandidates(candidates, criteria);
     const JreCandidate& chosen = candidates[choosePreferredCandidate(candidates, criteria.preferredVersions)];

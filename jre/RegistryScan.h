@@ -94,6 +94,10 @@ public:
 // The JAVA_VERSION of a runtime home's release file; empty when there is none.
 using ReleaseVersionProbe = std::function<std::wstring(const std::wstring& home)>;
 
+// Whether the DLL at a path is built for another processor than this
+// process's own (false for anything unreadable).
+using ForeignImageProbe = std::function<bool(const std::wstring& dllPath)>;
+
 // The JAVA_VERSION="..." value of a release file's text; empty without one.
 std::wstring javaVersionOfRelease(const std::string& text);
 
@@ -106,17 +110,25 @@ bool isRootPreferred(const RegistryRoot& root, const RegistryCriteria& criteria)
 // The VM type with which a home under root is validated.
 int validationJvmType(const RegistryRoot& root, int jvmType);
 
-// Whether version lies within the inclusive bounds. An all-zero maximum is
-// the bound of a configuration that names none, and limits nothing.
+// Whether version lies within the inclusive bounds, all three compared in
+// their classic numbering (8.0.392 within 1.8). An all-zero maximum is the
+// bound of a configuration that names none, and limits nothing.
 bool isWithinBounds(const JavaVersion& version, const JavaVersion& minimum,
                     const JavaVersion& maximum);
 
 // Every registered runtime that fits the settings, in discovery order:
 // JavaSoft's, JRockit's and IBM's roots first, then those of the vendors.
+// Versions are in their classic numbering (a vendor's 8.0.392.8 is
+// 1.8.0.392); a vendor's product key takes its version from the home's
+// release file, else from its name. A home that is not a fully qualified path
+// is passed over, and so is one whose VM library isForeign says is built for
+// another processor (HKEY_CURRENT_USER\Software is the same key in both
+// registry views, so it lists the per-user runtimes of either processor).
 // Each key looked at is traced with the reason it was taken or passed over.
 std::vector<JreCandidate> collectCandidates(RuntimeRegistry& registry, const RegistryCriteria& criteria,
                                             const FileProbe& exists,
-                                            const ReleaseVersionProbe& releaseVersion = nullptr);
+                                            const ReleaseVersionProbe& releaseVersion = nullptr,
+                                            const ForeignImageProbe& isForeign = nullptr);
 
 // Orders candidates best first (stable): preferred ones first when all kinds
 // are allowed, server VMs first when favoured, then the higher version.
@@ -124,11 +136,14 @@ void rankCandidates(std::vector<JreCandidate>& candidates, const RegistryCriteri
 
 // The index of the ranked candidate that the preferred versions choose: the
 // first entry that matches a candidate in its significant parts wins; without
-// a match, the first candidate.
+// a match, the first candidate. Entries are read in the classic numbering
+// too: "8" chooses a 1.8.0.392.
 size_t choosePreferredCandidate(const std::vector<JreCandidate>& ranked,
                                 const std::vector<std::wstring>& preferredVersions);
 
-// The registered runtime to use, if any fits.
+// The registered runtime to use, if any fits (candidates as collectCandidates
+// finds them).
 std::optional<RegisteredRuntime> selectRegisteredRuntime(RuntimeRegistry& registry, const RegistryCriteria& criteria,
                                                          const FileProbe& exists,
-                                                         const ReleaseVersionProbe& releaseVersion = nullptr);
+                                                         const ReleaseVersionProbe& releaseVersion = nullptr,
+                                                         const ForeignImageProbe& isForeign = nullptr);

@@ -79,13 +79,15 @@ std::optional<RuntimeChoice> chooseRuntime(const RuntimeRequest& request, const 
     }
 
     // The registered runtimes: this process's own view first, then the
-    // 64-bit view, whose runtimes only a pair product can start.
+    // 64-bit view, whose runtimes only a pair product can start. What the own
+    // view lists under HKEY_CURRENT_USER may be built for either processor,
+    // and this process can load only its own.
     if (!probes.registry) return std::nullopt;
-    std::optional<RegisteredRuntime> registered = probes.registry(false);
+    std::optional<RegisteredRuntime> registered = probes.registry(false, probes.isForeignImage);
     RuntimeSource source = RuntimeSource::registry;
     if (!registered && tracing()) trace(L"runtime: nothing fits in this process's registry view");
     if (!registered && request.pairProductConfigured) {
-        registered = probes.registry(true);
+        registered = probes.registry(true, nullptr);
         source = RuntimeSource::registry64;
     }
     if (!registered) return std::nullopt;

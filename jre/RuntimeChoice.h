@@ -22,10 +22,11 @@ struct RuntimeProbes {
     FileProbe exists;
     // Whether the DLL at a path is built for another processor than this
     // process's own (false for anything unreadable).
-    std::function<bool(const std::wstring& dllPath)> isForeignImage;
+    ForeignImageProbe isForeignImage;
     // The registry scan of one view (false: this process's own, true: the
-    // 64-bit one); nothing when no registered runtime fits.
-    std::function<std::optional<RegisteredRuntime>(bool view64)> registry;
+    // 64-bit one), passing over runtimes whose VM library passOver (when
+    // set) calls foreign; nothing when no registered runtime fits.
+    std::function<std::optional<RegisteredRuntime>(bool view64, const ForeignImageProbe& passOver)> registry;
 };
 
 // What the configuration asks of the search.
@@ -48,8 +49,10 @@ struct RuntimeChoice {
 
 // Tries the stored folder, the runtime beside the executable, then this
 // process's registry view and, with a pair product, the 64-bit view; the
-// first that yields a VM library wins. Nothing when none does (the user is
-// asked next).
+// first that yields a VM library wins. In this process's own view a runtime
+// built for the other processor is passed over: per-user keys are the same
+// in both views, and with a pair product such a runtime is found again in
+// the 64-bit view. Nothing when none fits (the user is asked next).
 std::optional<RuntimeChoice> chooseRuntime(const RuntimeRequest& request, const RuntimeProbes& probes);
 
 // The one rule of bitness: with a pair product configured, a runtime from the

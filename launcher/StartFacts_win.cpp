@@ -74,9 +74,9 @@ StartFacts gatherStartFacts(const std::wstring& executablePath, const std::vecto
     facts.probes.exists = fileAt;
     facts.probes.isForeignImage = isForeignArchitectureImage;
     const RegistryCriteria criteria = registryCriteriaOf(settings);
-    facts.probes.registry = [criteria](bool view64) {
+    facts.probes.registry = [criteria](bool view64, const ForeignImageProbe& passOver) {
         RuntimeRegistryView registry(view64);
-        return selectRegisteredRuntime(registry, criteria, fileAt, releaseFileVersion);
+        return selectRegisteredRuntime(registry, criteria, fileAt, releaseFileVersion, passOver);
     };
     facts.sameFile = sameFile;
     facts.memory = processMemory();

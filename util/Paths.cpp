@@ -40,6 +40,13 @@ bool hasAbsolutePathForm(const std::wstring& path) {
     return (path[0] == L'\\' && path[1] == L'\\') || path[1] == L':';
 }
 
+bool isFullyQualifiedPath(const std::wstring& path) {
+    auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    if (path.size() >= 2 && separator(path[0]) && separator(path[1])) return true;
+    if (path.size() < 3 || path[1] != L':' || !separator(path[2])) return false;
+    return (path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z');
+}
+
 bool hasUncForm(const std::wstring& path) {
     if (!startsWith(path, L"\\\\")) return false;
     // PathIsUNCW compares the "UNC" of a long-path prefix without regard to case.

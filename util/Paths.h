@@ -27,6 +27,12 @@ std::wstring applyLongPathRule(const std::wstring& path);
 // "\\" or with ":" as the second character. Nothing is looked up.
 bool hasAbsolutePathForm(const std::wstring& path);
 
+// True for a path that names its place without the working directory or a
+// drive's current folder: "C:\..." or "C:/..." (any letter), or beginning
+// with two separators ("\\server\share", "\\?\C:\..."). "C:dir", "\dir" and
+// "dir" are not. Nothing is looked up.
+bool isFullyQualifiedPath(const std::wstring& path);
+
 // True for a network path as the shell's PathIsUNCW sees it on current
 // Windows: "\\server...", and "\\?\UNC\..." but no other "\\?\" path.
 bool hasUncForm(const std::wstring& path);

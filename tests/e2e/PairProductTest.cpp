@@ -94,23 +94,30 @@ private:
 }  // namespace
 
 TEST_F(PairProduct, RegisteredX64RuntimeHandsTheUnchangedCommandLineToTheSibling) {
-    ASSERT_TRUE(registry.add(kJreRoot, L"880.0", home64, RegistryView::bits64))
-        << toUtf8(registry.error());
     const std::wstring bounds = L"Minimum Version=880\nMaximum Version=880\n";
     ASSERT_TRUE(t.configure(
         bounds, L"Pair Product=" + siblingExe + L"\nPair Return Code=Yes\n"));
     // For the 64-bit sibling the 64-bit view is its own.
     ASSERT_TRUE(writeSiblingIni(Ini::configuration(bounds)));
     ASSERT_TRUE(files.writeScenario(L"Main=exit:4242\n"));
+    // Installed in the 64-bit view, or for this user only, which both views list.
+    for (bool perUser : {false, true}) {
+        SCOPED_TRACE(perUser ? "per-user Temurin" : "64-bit view");
+        RegisteredRuntimes keys;
+        ASSERT_TRUE(perUser ? keys.addString(HKEY_CURRENT_USER, L"SOFTWARE\\Eclipse Adoptium\\JDK\\880.0.1.9\\hotspot\\EXE",
+                                             L"Path", home64, RegistryView::bits64)
+                            : keys.add(kJreRoot, L"880.0", home64, RegistryView::bits64))
+            << toUtf8(keys.error());
 
-    RunResult run = startApp();
-    ASSERT_TRUE(run.started) << run.startError;
-    EXPECT_FALSE(run.timedOut) << describeRun(run);
-    EXPECT_TRUE(run.dialogs.empty()) << describeRun(run);
-    EXPECT_EQ(run.exitCode, 4242u) << describeRun(run);
-    std::vector<testjvm::RecordEntry> record = files.readRecord();
-    expectSiblingRan(record);
-    EXPECT_EQ(recordValue(record, "systemExit"), "4242");
+        RunResult run = startApp();
+        ASSERT_TRUE(run.started) << run.startError;
+        EXPECT_FALSE(run.timedOut) << describeRun(run);
+        EXPECT_TRUE(run.dialogs.empty()) << describeRun(run);
+        EXPECT_EQ(run.exitCode, 4242u) << describeRun(run);
+        std::vector<testjvm::RecordEntry> record = files.readRecord();
+        expectSiblingRan(record);
+        EXPECT_EQ(recordValue(record, "systemExit"), "4242");
+    }
 }
 
 TEST_F(PairProduct, StoredX64JrePathHandsOverToTheSibling) {

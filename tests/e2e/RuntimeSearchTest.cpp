@@ -406,3 +406,36 @@ TEST_F(RuntimeSearch, JvmDllImportsComeFromTheRuntimesBinFolderNotTheApplication
     ASSERT_TRUE(app.writeIni(configuration(L"JRE Path=" + home + L"\n")));
     expectStartedWith(startApp(), jvmPathIn(home, VmKind::client));
 }
+
+TEST_F(RuntimeSearch, TodaysVendorsJava8CountsAsJava18) {
+    RegisteredRuntimes keys;
+    const std::wstring temurin8 = makeHome(L"Temurin8"), temurin21 = makeHome(L"Temurin21"), zulu8 = makeHome(L"Zulu8");
+    ASSERT_TRUE(makeFile(zulu8 + L"\\release", "IMPLEMENTOR=\"Azul Systems, Inc.\"\nJAVA_VERSION=\"1.8.0_402\"\n"));
+    const wchar_t* const adoptium = L"SOFTWARE\\Eclipse Adoptium\\";
+    ASSERT_TRUE(keys.addString(HKEY_LOCAL_MACHINE, adoptium + std::wstring(L"JRE\\8.0.392.8\\hotspot\\MSI"), L"Path",
+                               temurin8 + L"\\", ownRegistryView()));
+    ASSERT_TRUE(keys.addString(HKEY_LOCAL_MACHINE, adoptium + std::wstring(L"JDK\\21.0.5.11\\hotspot\\MSI"), L"Path",
+                               temurin21 + L"\\", ownRegistryView()));
+    ASSERT_TRUE(keys.addString(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Azul Systems\\Zulu\\zulu-8", L"InstallationPath",
+                               zulu8 + L"\\", ownRegistryView()));
+    ASSERT_TRUE(app.writeIni(configuration(L"Maximum Version=1.8\nPreferred versions=1.8.0_392\n")));
+    expectStartedWith(startApp(), jvmPathIn(temurin8, VmKind::client));
+    ASSERT_TRUE(app.writeIni(configuration(L"Minimum Version=1.8\nPreferred versions=1.8\n")));
+    expectStartedWith(startApp(), jvmPathIn(zulu8, VmKind::client));
+}
+
+TEST_F(RuntimeSearch, PerUserRuntimeOfTheOtherProcessorIsPassedOverForAnInstalledOne) {
+    if (standInJvmPath(StandIn::full, Machine::other).empty()) GTEST_SKIP() << "the other architecture's build is missing";
+    // HKEY_CURRENT_USER\Software is one key in both views: the other
+    // processor's installer wrote Temurin 21 for this user only.
+    const std::wstring installed = makeHome(L"jre1.8.0_391");
+    registerHome(L"Software\\JavaSoft\\Java Runtime Environment", L"1.8.0_391", installed);
+    const std::wstring perUser = app.root() + L"\\\u0141ukasz\\jdk-21.0.5.11-hotspot";
+    ASSERT_TRUE(makeRuntimeHome(perUser, VmKind::server, StandIn::full, Machine::other));
+    RegisteredRuntimes keys;
+    ASSERT_TRUE(keys.addString(HKEY_CURRENT_USER, L"SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.5.11\\hotspot\\EXE", L"Path",
+                               perUser, otherRegistryView()))
+        << toUtf8(keys.error());
+    ASSERT_TRUE(app.writeIni(configuration(L"Minimum Version=1.8\n")));
+    expectStartedWith(startApp(), jvmPathIn(installed, VmKind::client));
+}

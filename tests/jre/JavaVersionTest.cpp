@@ -69,6 +69,15 @@ TEST(JavaVersion, UnsetOnlyWhenAllPartsAreZeroOrAllOpen) {
     EXPECT_FALSE(JavaVersion(1, 1, 1, 1).isUnset());
 }
 
+TEST(JavaVersion, ClassicNumberingPutsJava2To8Behind1) {
+    EXPECT_EQ(JavaVersion(8, 0, 392, 8).inClassicNumbering(), JavaVersion(1, 8, 0, 392));
+    EXPECT_EQ(maximumBound(L"8").inClassicNumbering(), maximumBound(L"1.8"));
+    EXPECT_EQ(JavaVersion(5, 0, 0, 0).inClassicNumbering(), JavaVersion(1, 5, 0, 0));
+    for (JavaVersion same : {JavaVersion(1, 8, 0, 392), JavaVersion(9, 0, 4, 0), JavaVersion(21, 0, 5, 11),
+                             JavaVersion(), JavaVersion(high, high, high, high)})
+        EXPECT_EQ(same.inClassicNumbering(), same) << same.format();
+}
+
 TEST(JavaVersion, BoundsFromConfiguredValues) {
     EXPECT_EQ(minimumBound(L"any"), JavaVersion());
     EXPECT_EQ(minimumBound(L"1.8"), JavaVersion(1, 8, 0, 0));

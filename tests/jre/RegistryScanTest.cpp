@@ -1,6 +1,8 @@
 #include "jre/RegistryScan.h"
 
 #include "launcher/LauncherSettings.h"
+#include "util/Paths.h"
+#include "util/Trace.h"
 
 #include <gtest/gtest.h>
 
@@ -327,4 +329,91 @@ TEST(RegistryScan, VendorKeysOfBothHivesRankTogetherWithJavaSoftOnes) {
 TEST(RegistryScan, ReleaseFileVersion) {
     EXPECT_EQ(javaVersionOfRelease("IMPLEMENTOR=\"Azul\"\nJAVA_VERSION=\"21.0.5\"\r\nOS_NAME=x\n"), L"21.0.5");
     EXPECT_EQ(javaVersionOfRelease("JAVA_RUNTIME_VERSION=\"21\"\n"), L"");
+}
+
+TEST(RegistryScan, TodaysVendorsJava8IsJava18ForBoundsAndPreferences) {
+    FakeRegistry registry;
+    Disk disk;
+    for (auto home : {L"C:\\jre8\\", L"C:\\temurin8\\", L"C:\\zulu8\\", L"C:\\temurin21\\"}) disk.client(home);
+    registry.add(kOldJre, L"1.8.0_391", L"C:\\jre8");
+    registry.addVendor(RegistryHive::localMachine, L"SOFTWARE\\Eclipse Adoptium\\", L"JRE\\8.0.392.8\\hotspot\\MSI",
+                       L"Path", L"C:\\temurin8\\");
+    registry.addVendor(RegistryHive::localMachine, L"SOFTWARE\\Eclipse Adoptium\\", L"JDK\\21.0.5.11\\hotspot\\MSI",
+                       L"Path", L"C:\\temurin21\\");
+    // Zulu's key names the major version only; the release file the exact one.
+    registry.addVendor(RegistryHive::localMachine, L"SOFTWARE\\Azul Systems\\Zulu\\", L"zulu-8", L"InstallationPath",
+                       L"C:\\zulu8");
+    const ReleaseVersionProbe release = [](const std::wstring& home) {
+        return home == L"C:\\zulu8\\" ? std::wstring(L"1.8.0_402") : std::wstring();
+    };
+    LauncherSettings settings = anyVersion();
+    settings.maxVersion = maximumBound(L"1.8");
+    std::vector<std::wstring> found;
+    for (const JreCandidate& c : collectCandidates(registry, registryCriteriaOf(settings), disk.probe(), release))
+        found.push_back(c.version.format() + L" " + c.home);
+    EXPECT_EQ(found, (std::vector<std::wstring>{L"1.8.0.391 C:\\jre8\\", L"1.8.0.392 C:\\temurin8\\",
+                                                L"1.8.0.402 C:\\zulu8\\"}));
+    settings = anyVersion();
+    const std::pair<const wchar_t*, const wchar_t*> preferences[] = {
+        {L"1.8", L"C:\\zulu8\\"}, {L"8", L"C:\\zulu8\\"}, {L"8.0.392", L"C:\\temurin8\\"}};
+    for (const auto& preference : preferences) {
+        settings.preferredVersions = {L"1.7", preference.first};
+        EXPECT_EQ(selectRegisteredRuntime(registry, registryCriteriaOf(settings), disk.probe(), release)->home,
+                  preference.second) << preference.first;
+    }
+    // A bound written the new way means the same.
+    EXPECT_TRUE(isWithinBounds(JavaVersion(1, 8, 0, 392), minimumBound(L"8"), maximumBound(L"8")));
+    EXPECT_FALSE(isWithinBounds(JavaVersion(1, 8, 0, 392), minimumBound(L"8.0.400"), maximumBound(L"8")));
+}
+
+namespace {
+
+std::vector<std::wstring> traced;
+void keepTrace(const std::wstring& line) {
+    traced.push_back(line);
+}
+
+}  // namespace
+
+TEST(RegistryScan, PerUserRuntimeOfTheOtherProcessorIsPassedOver) {
+    // HKEY_CURRENT_USER\Software is one key in both views: a 32-bit process
+    // sees a per-user x64 Temurin beside its own 32-bit JavaSoft runtime.
+    FakeRegistry registry;
+    Disk disk;
+    const std::wstring temurin = L"C:\\Users\\\u0141ukasz\\AppData\\Local\\Programs\\Eclipse Adoptium\\jdk-21\\";
+    disk.server(temurin);
+    disk.client(L"C:\\Program Files (x86)\\Java\\jre1.8.0_391\\");
+    registry.add(kOldJre, L"1.8.0_391", L"C:\\Program Files (x86)\\Java\\jre1.8.0_391");
+    registry.addVendor(RegistryHive::currentUser, L"SOFTWARE\\Eclipse Adoptium\\", L"JDK\\21.0.5.11\\hotspot\\EXE",
+                       L"Path", temurin);
+    const ForeignImageProbe x64 = [&temurin](const std::wstring& dll) { return dll.compare(0, temurin.size(), temurin) == 0; };
+    traced.clear();
+    setTraceWriter(keepTrace);
+    auto chosen = selectRegisteredRuntime(registry, registryCriteriaOf(anyVersion()), disk.probe(), nullptr, x64);
+    setTraceWriter(nullptr);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->home, L"C:\\Program Files (x86)\\Java\\jre1.8.0_391\\");
+    EXPECT_NE(std::find(traced.begin(), traced.end(),
+                        L"registry HKCU\\SOFTWARE\\Eclipse Adoptium\\JDK\\21.0.5.11\\hotspot\\EXE: passed over, " +
+                            temurin + L"bin\\server\\jvm.dll is built for another processor"),
+              traced.end());
+}
+
+TEST(RegistryScan, OnlyFullyQualifiedHomesCount) {
+    FakeRegistry registry;
+    Disk disk;
+    // Each would be taken from the working directory, or a drive's current folder.
+    for (auto home : {L"jre", L"C:jre", L"\\jre", L"C:/Java/jre11"}) {
+        disk.client(home + std::wstring(L"\\"));
+        registry.add(kJre, L"11." + std::to_wstring(disk.files.size()), home);
+    }
+    registry.addVendor(RegistryHive::currentUser, L"SOFTWARE\\Microsoft\\JDK\\", L"21.0.6\\hotspot\\MSI", L"Path", L"jre");
+    registry.addVendor(RegistryHive::localMachine, L"SOFTWARE\\Azul Systems\\Zulu\\", L"zulu-21", L"InstallationPath",
+                       L"jre");
+    const ReleaseVersionProbe release = [](const std::wstring& home) {
+        EXPECT_TRUE(isFullyQualifiedPath(home)) << "release file read in " << home;
+        return std::wstring(L"21.0.5");
+    };
+    auto candidates = collectCandidates(registry, registryCriteriaOf(anyVersion()), disk.probe(), release);
+    EXPECT_EQ(homesOf(candidates), (std::vector<std::wstring>{L"C:/Java/jre11\\"}));
 }

@@ -22,7 +22,12 @@ struct Machine {
         RuntimeProbes p;
         p.exists = [this](const std::wstring& path) { return files.count(path) > 0; };
         p.isForeignImage = [this](const std::wstring& path) { return foreign.count(path) > 0; };
-        p.registry = [this](bool view64Wanted) { return view64Wanted ? view64 : own; };
+        // A scan passes over what passOver calls foreign, as the real one does.
+        p.registry = [this](bool view64Wanted, const ForeignImageProbe& passOver) {
+            std::optional<RegisteredRuntime> listed = view64Wanted ? view64 : own;
+            if (listed && passOver && passOver(listed->home + L"bin\\client\\jvm.dll")) listed.reset();
+            return listed;
+        };
         return p;
     }
 };
@@ -110,4 +115,17 @@ TEST(RuntimeChoice, OnlyIbmRegisteredRuntimesKeepTheMainThread) {
     RuntimeRequest stored = request();
     stored.jrePath = L"C:\\ibm\\";
     EXPECT_FALSE(keepsMainThreadAlive(*chooseRuntime(stored, machine.probes())));
+}
+
+TEST(RuntimeChoice, PerUserRuntimeOfTheOtherProcessorGoesOnlyToThePairProduct) {
+    // HKEY_CURRENT_USER lists it in both views.
+    Machine machine;
+    const std::wstring temurin = L"C:\\Users\\\u041e\u043b\u044f\\AppData\\Local\\Programs\\jdk-21\\";
+    machine.runtime(temurin, true);
+    machine.own = machine.view64 = RegisteredRuntime{temurin, VendorFamily::javaSoft};
+    EXPECT_FALSE(chooseRuntime(request(false), machine.probes()));
+    auto choice = chooseRuntime(request(true), machine.probes());
+    ASSERT_TRUE(choice);
+    EXPECT_EQ(choice->source, RuntimeSource::registry64);
+    EXPECT_TRUE(choice->handOverToPair);
 }

@@ -29,7 +29,7 @@ struct Machine {
         f.arguments = std::move(arguments);
         f.probes.exists = [this](const std::wstring& path) { return files.count(path) > 0; };
         f.probes.isForeignImage = [this](const std::wstring& path) { return foreign.count(path) > 0; };
-        f.probes.registry = [this](bool wants64) {
+        f.probes.registry = [this](bool wants64, const ForeignImageProbe&) {
             ++registryReads;
             return wants64 ? view64 : own;
         };

@@ -49,6 +49,11 @@ TEST(PathForms, AbsoluteAndUnc) {
     EXPECT_FALSE(hasAbsolutePathForm(L"C"));
     EXPECT_FALSE(hasAbsolutePathForm(L""));
 
+    for (const wchar_t* full : {L"C:\\Java", L"z:/java", L"\\\\server\\share", L"\\\\?\\C:\\Java"})
+        EXPECT_TRUE(isFullyQualifiedPath(full)) << full;
+    for (const wchar_t* partial : {L"jre", L"C:jre", L"C:", L"\\jre", L"/jre", L".\\jre", L"\u0141:\\jre", L""})
+        EXPECT_FALSE(isFullyQualifiedPath(partial)) << partial;
+
     EXPECT_TRUE(hasUncForm(L"\\\\server\\share\\file"));
     EXPECT_TRUE(hasUncForm(L"\\\\server"));
     EXPECT_TRUE(hasUncForm(L"\\\\?\\UNC\\server\\share"));
