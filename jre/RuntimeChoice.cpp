@@ -23,22 +23,12 @@ bool keepsMainThreadAlive(const RuntimeChoice& choice) {
 
 namespace {
 
-const wchar_t* sourceName(RuntimeSource source) {
-    switch (source) {
-    case RuntimeSource::storedFolder: return L"stored folder (JRE Path)";
-    case RuntimeSource::besideExecutable: return L"runtime beside the executable";
-    case RuntimeSource::registry: return L"registry";
-    case RuntimeSource::registry64: return L"64-bit registry";
-    case RuntimeSource::user: return L"the user's choice";
-    }
-    return L"";
-}
-
 std::optional<RuntimeChoice> fromHome(const std::wstring& home, RuntimeSource source,
                                       const RuntimeRequest& request, const RuntimeProbes& probes) {
     auto library = findJvmLibrary(home, request.jvmType, probes.exists);
     if (!library) {
-        if (tracing()) trace(L"runtime: " + std::wstring(sourceName(source)) + L" " + home + L": no VM library");
+        if (tracing())
+            trace(L"runtime: " + std::wstring(runtimeSourceName(source)) + L" " + home + L": no VM library");
         return std::nullopt;
     }
     RuntimeChoice choice;
@@ -49,7 +39,7 @@ std::optional<RuntimeChoice> fromHome(const std::wstring& home, RuntimeSource so
     // it, would fail every start the same way: the user is asked instead.
     if (source == RuntimeSource::storedFolder && !request.pairProductConfigured && probes.isForeignImage &&
         probes.isForeignImage(choice.jvmPath)) {
-        if (tracing()) trace(L"runtime: " + std::wstring(sourceName(source)) + L" " + home +
+        if (tracing()) trace(L"runtime: " + std::wstring(runtimeSourceName(source)) + L" " + home +
                              L": built for another processor, passed over");
         return std::nullopt;
     }
@@ -99,4 +89,15 @@ std::optional<RuntimeChoice> chooseRuntime(const RuntimeRequest& request, const 
         choice->ibmRoot = registered->ibmRoot;
     }
     return choice;
+}
+
+const wchar_t* runtimeSourceName(RuntimeSource source) {
+    switch (source) {
+    case RuntimeSource::storedFolder: return L"the stored folder (JRE Path)";
+    case RuntimeSource::besideExecutable: return L"the runtime beside the executable";
+    case RuntimeSource::registry: return L"the registry";
+    case RuntimeSource::registry64: return L"the 64-bit registry";
+    case RuntimeSource::user: return L"the user's choice";
+    }
+    return L"";
 }

@@ -16,6 +16,9 @@ enum class RuntimeSource {
     user,              // picked in the runtime-not-found dialog
 };
 
+// The source as the trace names it ("the stored folder (JRE Path)").
+const wchar_t* runtimeSourceName(RuntimeSource source);
+
 // What the runtime search asks of the machine: small probes, each silent.
 struct RuntimeProbes {
     // Whether a file exists at exactly this path.

@@ -1,6 +1,7 @@
 #include "jvm/JavaMain_jni.h"
 
 #include "jvm/StreamRedirection_jni.h"
+#include "jvm/SystemProperties_jni.h"
 #include "util/Trace.h"
 
 JavaMainEnd runJavaMain(JavaVmOwner& vm, JavaMainPlan plan, JavaMainHost& host) {
@@ -11,6 +12,13 @@ JavaMainEnd runJavaMain(JavaVmOwner& vm, JavaMainPlan plan, JavaMainHost& host) 
         return kJavaStartFailed;
     }
     JNIEnv* env = vm.mainEnv();
+    // A property the code page cannot hold; without it the application
+    // would run on a setting it was not given.
+    if (!setLateProperties(env, plan.lateProperties)) {
+        host.reportVmCreationFailure(JNI_ERR);
+        vm.detachMainThread();
+        return kJavaStartFailed;
+    }
     host.prepareStreamTargets(plan.streams);
     applyStreamRedirection(env, plan.streams);
 
@@ -19,6 +27,8 @@ JavaMainEnd runJavaMain(JavaVmOwner& vm, JavaMainPlan plan, JavaMainHost& host) 
     if (tracing())
         trace(outcome == MainOutcome::returned ? L"main: returned"
                                                : ran ? L"main: left an exception" : L"main: could not run");
+    // The picture goes as soon as main is done, on every runtime.
+    host.closeSplash();
     // IBM's runtimes end the VM themselves once the application is done.
     if (ran && plan.main.keepThreadAlive) host.parkForever();
 

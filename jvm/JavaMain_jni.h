@@ -1,5 +1,6 @@
 #pragma once
 
+#include "jvm/AnsiOptions.h"
 #include "jvm/JavaStartPlan.h"
 #include "jvm/JavaVm_jni.h"
 #include "jvm/MainClass_jni.h"
@@ -11,6 +12,7 @@
 // VM takes them.
 struct JavaMainPlan {
     std::vector<std::string> options;  // before the two hooks
+    std::vector<LateProperty> lateProperties;  // set before anything else runs
     StreamTargets streams;
     MainClassPlan main;
     bool destroyAfterMain = false;

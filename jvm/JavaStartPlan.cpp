@@ -93,3 +93,9 @@ bool sharesOneFile(const StreamTargets& targets) {
     if (targets.outputIdentity && targets.errorIdentity) return *targets.outputIdentity == *targets.errorIdentity;
     return isSamePath(targets.outputFile, targets.errorFile);
 }
+
+std::wstring processPathOf(const JavaStartPlan& plan) {
+    for (auto change = plan.environment.rbegin(); change != plan.environment.rend(); ++change)
+        if (sameName(change->name, L"Path")) return change->value;
+    return std::wstring();
+}

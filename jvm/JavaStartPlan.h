@@ -92,3 +92,6 @@ JavaStartPlan planJavaStart(const JavaStartSettings& settings, const JavaStartFa
 // the files' identities when both are known (one file may have several
 // names), else by the names' text.
 bool sharesOneFile(const StreamTargets& targets);
+
+// The Path the plan gives the process; empty when it sets none.
+std::wstring processPathOf(const JavaStartPlan& plan);

@@ -50,14 +50,18 @@ void applyEnvironment(const JavaStartPlan& plan) {
         SetEnvironmentVariableW(change.name.c_str(), change.value.c_str());
 }
 
-bool javaMainPlanOf(const JavaStartPlan& plan, JavaMainPlan& main, std::wstring& unrepresentable) {
-    std::vector<std::wstring> options = plan.options;
+bool javaMainPlanOf(const JavaStartPlan& plan, JavaMainPlan& main, std::wstring& refused) {
     CodePageProbes probes;
     probes.fits = fitsAnsi;
     probes.shortName = shortPathOf;
-    if (!fitOptionsToCodePage(options, probes, unrepresentable)) return false;
-    main.options.reserve(options.size());
-    for (const std::wstring& option : options) main.options.push_back(toAnsi(option));
+    FittedOptions fitted = fitOptionsToCodePage(plan.options, probes);
+    if (!fitted.refused.empty()) {
+        refused = fitted.refused;
+        return false;
+    }
+    main.options.reserve(fitted.options.size());
+    for (const std::wstring& option : fitted.options) main.options.push_back(toAnsi(option));
+    main.lateProperties = std::move(fitted.lateProperties);
     main.streams = plan.streams;
     main.main = plan.main;
     main.destroyAfterMain = plan.destroyAfterMain;

@@ -21,7 +21,7 @@ std::vector<FoundFile> listMatches(const std::wstring& pattern);
 void applyEnvironment(const JavaStartPlan& plan);
 
 // The Java main thread's part of the plan, with the options in the calling
-// thread's ANSI code page, the form JNI_CreateJavaVM takes; a path the code
-// page cannot hold goes by its short name. False, with that path in
-// unrepresentable, when it has none.
-bool javaMainPlanOf(const JavaStartPlan& plan, JavaMainPlan& main, std::wstring& unrepresentable);
+// thread's ANSI code page, the form JNI_CreateJavaVM takes (see
+// fitOptionsToCodePage). False, with the option in refused, when an option
+// can be passed in no way.
+bool javaMainPlanOf(const JavaStartPlan& plan, JavaMainPlan& main, std::wstring& refused);

@@ -28,7 +28,7 @@ public:
     // main is about to run: later starts of a single-instance application
     // may now be handed over.
     virtual void mainStarting() = 0;
-    // main left an exception: the splash window must go.
+    // main is done, or left an exception: the splash window must go.
     virtual void closeSplash() = 0;
     // Shows the trace of the exception that escaped main (never empty) to the
     // user; true means stop the application, false go on with it.

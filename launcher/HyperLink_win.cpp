@@ -1,6 +1,7 @@
 #include "launcher/HyperLink_win.h"
 
 #include "launcher/DialogLayout.h"
+#include "util/DllSearch_win.h"
 #include "util/UniqueResource_win.h"
 
 #include <commctrl.h>
@@ -34,8 +35,12 @@ COLORREF settingsColor(const wchar_t* name, COLORREF fallback) {
 }
 
 void open(HWND control, HyperLink& link) {
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(GetParent(control), L"open", link.target.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+    using ShellExecute = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+    const auto shellExecute = systemFunction<ShellExecute>(L"shell32.dll", "ShellExecuteW");
+    const auto result = shellExecute == nullptr ? 0
+                                                : reinterpret_cast<INT_PTR>(shellExecute(
+                                                      GetParent(control), L"open", link.target.c_str(), nullptr,
+                                                      nullptr, SW_SHOWNORMAL));
     if (result > 32) {
         link.visited = true;
         InvalidateRect(control, nullptr, TRUE);
@@ -133,7 +138,10 @@ void makeHyperLink(HWND control) {
     link->visitedColor = settingsColor(L"Anchor Color Visited", link->visitedColor);
 
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    // comctl32 (version 6, as the manifest asks) is loaded for dialogs only.
+    const auto initCommonControls =
+        systemFunction<BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*)>(L"comctl32.dll", "InitCommonControlsEx");
+    if (initCommonControls != nullptr) initCommonControls(&controls);
     link->tooltip = CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, GetParent(control), nullptr,
                                     GetModuleHandleW(nullptr), nullptr);

@@ -17,6 +17,7 @@
 #include "launcher/StartFacts_win.h"
 #include "resources/resource.h"
 #include "util/CommandLine.h"
+#include "util/DllSearch_win.h"
 #include "util/FileSystem_win.h"
 #include "util/Trace.h"
 #include "util/UniqueResource_win.h"
@@ -210,6 +211,9 @@ int Launcher::startJava(const StartPlan& plan) {
         return kExitFailure;
     }
     if (tracing()) trace(L"jvm.dll loaded from " + jvmPath);
+    // jvm.dll has its imports from the runtime itself; the application's
+    // native libraries find what they depend on as under java.exe.
+    openDllSearchForJava(processPathOf(plan.java));
     // An empty class path is reported; the start goes on, and the missing
     // main class is reported next.
     if (plan.java.classPathMissing) showError(messageOwner(), loadText(IDS_NO_CLASS_PATH));

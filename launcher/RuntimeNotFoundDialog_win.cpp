@@ -5,6 +5,7 @@
 #include "launcher/ErrorReport_win.h"
 #include "launcher/HyperLink_win.h"
 #include "resources/resource.h"
+#include "util/DllSearch_win.h"
 #include "util/FileSystem_win.h"
 #include "util/PeImageProbe_win.h"
 
@@ -29,11 +30,18 @@ void browse(HWND dialog, RuntimeNotFoundDialog& state) {
     info.hwndOwner = dialog;
     info.lpszTitle = title.c_str();
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
-    PIDLIST_ABSOLUTE item = SHBrowseForFolderW(&info);
+    // shell32 and ole32 are loaded for the picker only.
+    const auto browseForFolder =
+        systemFunction<PIDLIST_ABSOLUTE(WINAPI*)(BROWSEINFOW*)>(L"shell32.dll", "SHBrowseForFolderW");
+    const auto pathFromIdList =
+        systemFunction<BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR)>(L"shell32.dll", "SHGetPathFromIDListW");
+    const auto taskMemFree = systemFunction<void(WINAPI*)(void*)>(L"ole32.dll", "CoTaskMemFree");
+    if (browseForFolder == nullptr || pathFromIdList == nullptr || taskMemFree == nullptr) return;
+    PIDLIST_ABSOLUTE item = browseForFolder(&info);
     if (item == nullptr) return;
     wchar_t path[MAX_PATH] = {};
-    const bool named = SHGetPathFromIDListW(item, path) != FALSE;
-    CoTaskMemFree(item);
+    const bool named = pathFromIdList(item, path) != FALSE;
+    taskMemFree(item);
     if (!named) return;
     SetDlgItemTextW(dialog, IDC_JRE_PATH_EDIT, path);
     state.picked->folder = withTrailingBackslash(path);
@@ -83,10 +91,12 @@ INT_PTR CALLBACK runtimeNotFoundProc(HWND dialog, UINT message, WPARAM wParam, L
 INT_PTR showRuntimeNotFoundDialog(HWND owner, const std::wstring& message, int jvmType, bool pairProductConfigured,
                                   PickedRuntime& picked) {
     // The folder picker's new style needs OLE on this thread.
-    const HRESULT ole = OleInitialize(nullptr);
+    const auto oleInitialize = systemFunction<HRESULT(WINAPI*)(void*)>(L"ole32.dll", "OleInitialize");
+    const auto oleUninitialize = systemFunction<void(WINAPI*)()>(L"ole32.dll", "OleUninitialize");
+    const HRESULT ole = oleInitialize != nullptr && oleUninitialize != nullptr ? oleInitialize(nullptr) : E_FAIL;
     RuntimeNotFoundDialog state{&message, jvmType, pairProductConfigured, &picked};
     const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_JRE_NOT_FOUND), owner,
                                            runtimeNotFoundProc, reinterpret_cast<LPARAM>(&state));
-    if (SUCCEEDED(ole)) OleUninitialize();
+    if (SUCCEEDED(ole)) oleUninitialize();
     return result;
 }

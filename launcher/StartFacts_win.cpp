@@ -5,7 +5,7 @@
 #include "util/Environment_win.h"
 #include "util/FileSystem_win.h"
 #include "util/PeImageProbe_win.h"
-#include "util/ProcAddress_win.h"
+#include "util/DllSearch_win.h"
 #include "util/UniqueResource_win.h"
 
 #include <windows.h>
@@ -23,12 +23,8 @@ bool fileAt(const std::wstring& path) {
 // Through shell32, loaded only for this rare case: the start does not
 // import it.
 std::wstring systemAppDataFolder() {
-    HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    if (shell == nullptr) shell = LoadLibraryW(L"shell32.dll");
-    if (shell == nullptr) return std::wstring();
-    UniqueModule owner(shell);
     using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
-    const auto getFolderPath = procAddress<GetFolderPath>(shell, "SHGetFolderPathW");
+    const auto getFolderPath = systemFunction<GetFolderPath>(L"shell32.dll", "SHGetFolderPathW");
     wchar_t path[MAX_PATH] = {};
     if (getFolderPath == nullptr || FAILED(getFolderPath(nullptr, CSIDL_APPDATA, nullptr, 0, path)))
         return std::wstring();

@@ -38,17 +38,6 @@ JavaStartFacts javaFactsOf(const StartFacts& facts, const RuntimeChoice& runtime
     return java;
 }
 
-const wchar_t* sourceName(RuntimeSource source) {
-    switch (source) {
-    case RuntimeSource::storedFolder: return L"the stored folder (JRE Path)";
-    case RuntimeSource::besideExecutable: return L"the runtime beside the executable";
-    case RuntimeSource::registry: return L"the registry";
-    case RuntimeSource::registry64: return L"the 64-bit registry";
-    case RuntimeSource::user: return L"the user's choice";
-    }
-    return L"";
-}
-
 }  // namespace
 
 StartPlan planStart(const LauncherSettings& settings, const StartFacts& facts) {
@@ -112,7 +101,7 @@ std::vector<std::wstring> describeStartPlan(const StartPlan& plan) {
         break;
     }
     if (!plan.workingFolder.empty()) lines.push_back(L"working folder " + plan.workingFolder);
-    lines.push_back(L"runtime: " + plan.runtime.jvmPath + L", from " + sourceName(plan.runtime.source));
+    lines.push_back(L"runtime: " + plan.runtime.jvmPath + L", from " + runtimeSourceName(plan.runtime.source));
     switch (plan.route) {
     case StartRoute::refuse:
         lines.push_back(plan.refusal == StartRefusal::pairProductIsThisExecutable

@@ -1,6 +1,7 @@
 #include "launcher/Launcher_win.h"
 
 #include "launcher/ExitCodes.h"
+#include "util/DllSearch_win.h"
 #include "util/Trace.h"
 #include "util/Trace_win.h"
 
@@ -20,6 +21,8 @@ void __verbose_terminate_handler() {
 #endif
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything else loads: no DLL from beside the executable.
+    restrictDllSearchToSystem32();
     startTrace();
     int exitCode = kExitFailure;
     {

@@ -11,6 +11,12 @@ bool NativeSplash::start(const std::wstring& jvmPath, const std::wstring& imageP
     // ...\bin\client\jvm.dll and ...\bin\server\jvm.dll both lead to ...\bin.
     const std::wstring library = findFileInFolder(stripPathLevels(jvmPath, 2), L"splashscreen.dll");
     if (!preferred || library.empty()) return false;
+    // The library takes the name in the code page: a name that does not fit
+    // goes by its short form, and without one the launcher's own window
+    // shows the picture.
+    std::wstring name = imagePath;
+    if (!fitsAnsi(name)) name = shortPathOf(name);
+    if (name.empty() || !fitsAnsi(name)) return false;
     // Not owned: the runtime's splash may outlive any scope here.
     HMODULE module = LoadLibraryW(library.c_str());
     if (module == nullptr) return false;
@@ -26,7 +32,7 @@ bool NativeSplash::start(const std::wstring& jvmPath, const std::wstring& imageP
         close_ = closeFunction;
     }
     if (init == nullptr || loadFile == nullptr || setFileJarName == nullptr) return false;
-    const std::string path = toAnsi(imagePath);
+    const std::string path = toAnsi(name);
     init();
     loadFile(path.c_str());
     setFileJarName(path.c_str(), "");

@@ -15,7 +15,8 @@ public:
     // is jvmPath: SplashInit, SplashLoadFile, SplashSetFileJarName with an
     // empty jar name. False, and nothing shown, when the native splash is not
     // preferred, the library is missing or cannot be loaded, or lacks one of
-    // those three functions. The library stays loaded for good.
+    // those three functions, or the picture's name does not fit the code page
+    // and has no short form that does. The library stays loaded for good.
     bool start(const std::wstring& jvmPath, const std::wstring& imagePath, bool preferred);
 
     // Calls the library's SplashClose once, if it had one; later calls do

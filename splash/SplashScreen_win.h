@@ -5,11 +5,13 @@
 
 #include <windows.h>
 
-#include <atomic>
+#include <memory>
 #include <string>
 
 // The launcher's own splash: a thread of its own with a message loop, so
-// that the picture stays painted while the VM loads and main runs.
+// that the picture stays painted while the VM loads and main runs. The
+// thread shares its state with this object, so that it can finish a slow
+// picture on its own after the splash was closed.
 class SplashScreen {
 public:
     SplashScreen() = default;
@@ -17,28 +19,28 @@ public:
     SplashScreen(const SplashScreen&) = delete;
     SplashScreen& operator=(const SplashScreen&) = delete;
 
-    // Starts the splash thread, which creates, shows and paints the window.
-    // A thread that cannot start is not reported: there is no splash.
+    // Starts the splash thread, which renders the picture and then creates
+    // and shows the window, unless the splash was given up meanwhile. A
+    // thread that cannot start is not reported: there is no splash.
     void show(const std::wstring& imagePath, bool shadow);
 
-    // The splash window as an owner for message boxes: waits until the
-    // thread has created and shown it, so that a box is never hidden behind
-    // a splash that appears after it. Null without a splash, once closed, or
-    // when the window could not be created.
+    // The splash window as an owner for message boxes: waits up to a second
+    // for the thread to show it. A splash still not shown then never shows, so that
+    // it cannot cover the box. Null without a splash, once closed, or when
+    // the window was not shown.
     HWND window() const;
 
-    // Ends the splash thread, which destroys the window; nothing without a
-    // splash. Safe to call again.
+    // Ends the splash: a shown window is destroyed before this returns; a
+    // picture still being rendered is left to its thread, which ends without
+    // showing it. Nothing without a splash. Safe to call again.
     void close();
+
+    struct State;
 
 private:
     static DWORD WINAPI threadMain(void* parameter) noexcept;
 
-    std::wstring imagePath_;
-    bool shadow_ = false;
-    SplashWindow splashWindow_;
-    std::atomic<HWND> window_{nullptr};
-    UniqueHandle shown_;
+    std::shared_ptr<State> state_;
     UniqueHandle thread_;
     DWORD threadId_ = 0;
 };

@@ -54,11 +54,15 @@ struct GdiPlus {
     bool started = false;
 
     // Pictures are rendered and GDI+ is shut down under this lock, so that an
-    // exit during a render (System.exit from Java) waits for the render.
+    // exit during a render (System.exit from Java) never shuts it down
+    // under the render.
     SRWLOCK lock = SRWLOCK_INIT;
 
+    // A picture still being rendered when the process ends (a splash given
+    // up before it was shown) keeps GDI+ as it is: the process's end never
+    // waits for a picture.
     ~GdiPlus() {
-        AcquireSRWLockExclusive(&lock);
+        if (!TryAcquireSRWLockExclusive(&lock)) return;
         if (started) shutdown(token);
         started = false;
         ReleaseSRWLockExclusive(&lock);

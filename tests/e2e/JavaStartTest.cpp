@@ -697,15 +697,41 @@ TEST(JavaStartPaths, AnApplicationFolderInAnyLanguageStartsWithShortNamesInTheOp
         found = found || option.compare(0, classPath.size(), classPath) == 0;
     }
     EXPECT_TRUE(found) << classPath << java.recordText();
+}
 
-    // A path that does not exist has no short name.
-    const std::wstring nowhere = L"C:\\\u0141ukasz\\nirgends";
-    ASSERT_TRUE(java.configure(L"Virtual Machine Parameters=-Dapp.data=" + nowhere + L"\n"));
+TEST(JavaStartPaths, OptionsOutsideTheCodePageKeepWhatTheySay) {
+    // A user named Łukasz: a profile folder, a title in Russian, a stale Path
+    // entry from an uninstalled program.
+    JavaApp java;
+    ASSERT_READY(java);
+    const std::wstring profile = java.app.root() + L"\\\u0141ukasz";
+    ASSERT_TRUE(createFolderTree(profile));
+    wchar_t shortProfile[MAX_PATH] = L"";
+    ASSERT_NE(GetShortPathNameW(profile.c_str(), shortProfile, MAX_PATH), 0u);
+    const std::wstring title = L"\u041f\u0440\u0438\u0432\u0435\u0442";
+    const std::wstring stale = L"C:\\\u0416\u0443\u043a\\gone";
+    ASSERT_TRUE(java.configure(L"Library Path=C:\\natives\n"
+                               L"Virtual Machine Parameters=-Dapp.title=" + title + L" -Duser.name=\u0141ukasz "
+                               L"-XX:HeapDumpPath=" + profile + L"\\dumps\n"));
+    java.environment = {{L"Path", L"C:\\windows\\system32;" + stale}};
+    RunResult run = java.start();
+    expectCleanRun(run, java);
+    const std::vector<std::string> options = java.options();
+    ASSERT_GE(options.size(), 3u) << java.recordText();
+    EXPECT_EQ(options[0].find(u8(stale)), std::string::npos) << options[0];
+    EXPECT_EQ(options[0].rfind("-Djava.library.path=C:\\natives;", 0), 0u) << options[0];
+    EXPECT_EQ(options[2], u8(L"-XX:HeapDumpPath=" + std::wstring(shortProfile) + L"\\dumps"));
+    EXPECT_EQ(java.value("setProperty.app.title"), u8(title));
+    EXPECT_EQ(java.value("setProperty.user.name"), u8(L"\u0141ukasz"));
+    for (const std::string& option : options) EXPECT_EQ(option.find('?'), std::string::npos) << option;
+
+    // An option that can be passed in no way is refused by name.
+    ASSERT_TRUE(java.configure(L"Virtual Machine Parameters=-Xlog:gc:file=C:\\\u0141ukasz\\gc.log\n"));
     DeleteFileW(java.recordPath.c_str());
     run = java.start();
-    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu) << describeRun(run);
-    ASSERT_EQ(run.dialogs.size(), 1u) << describeRun(run);
-    EXPECT_NE(run.dialogs[0].text.find(L"Der Pfad " + nowhere + L" enth\u00e4lt Zeichen"), std::wstring::npos)
-        << describeRun(run);
+    expectOneBoxThenFailure(
+        run, L"Die Java VM-Option -Xlog:gc:file=C:\\\u0141ukasz\\gc.log enth\u00e4lt Zeichen, die die Codepage "
+             L"dieses Systems nicht darstellen kann, und l\u00e4sst sich der Java VM auf keinem Weg \u00fcbergeben.\n",
+        java);
     EXPECT_FALSE(java.has("createResult")) << "the VM was created";
 }

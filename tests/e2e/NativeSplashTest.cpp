@@ -87,3 +87,21 @@ TEST_F(NativeSplash, FailedJavaStartClosesItOnceNotTwice) {
     EXPECT_EQ(run.exitCode, 0xFFFFFFFFu) << describeRun(run);
     ASSERT_EQ(run.dialogs.size(), 1u) << describeRun(run);
 }
+
+TEST_F(NativeSplash, PictureNameOutsideTheCodePageGoesByItsShortName) {
+    const std::wstring folder = app.root() + L"\\\u0417\u0430\u0441\u0442\u0430\u0432\u043a\u0430";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring picture = folder + L"\\Start.png";
+    ASSERT_TRUE(writeFileBytes(picture, "not decoded by the stand-in"));
+    wchar_t shortName[MAX_PATH] = L"";
+    ASSERT_NE(GetShortPathNameW(picture.c_str(), shortName, MAX_PATH), 0u);
+    ASSERT_TRUE(configure(L"Splash Screen=" + picture + L"\nPreffer Native Splash Screen=Yes\n"));
+    const std::string name = toUtf8(shortName);
+    EXPECT_EQ(start(), "SplashInit\nSplashLoadFile=" + name + "\nSplashSetFileJarName=" + name + "|\nSplashClose\n");
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+
+    // A name that has no short form is left to the launcher's own window.
+    ASSERT_TRUE(configure(L"Splash Screen=" + folder + L"\\\u0444\u043e\u0442\u043e.png\nPreffer Native Splash Screen=Yes\n"));
+    EXPECT_EQ(start(), "");
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+}

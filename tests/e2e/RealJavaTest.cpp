@@ -45,8 +45,9 @@ protected:
     }
 
     // The configuration: the main class, \lib\*.jar, then application keys.
-    bool configure(const std::wstring& applicationKeys, const std::wstring& mainClass = L"realapp.RealApp") {
-        return app.writeIni(L"[Java Runtime Environment]\nMain Class=" + mainClass +
+    bool configure(const std::wstring& applicationKeys, const std::wstring& mainClass = L"realapp.RealApp",
+                   const std::wstring& runtimeKeys = L"") {
+        return app.writeIni(L"[Java Runtime Environment]\nMain Class=" + mainClass + L"\n" + runtimeKeys +
                             L"\n[Class Path]\nClass Path=\\lib\\*.jar\n[Application]\n" + applicationKeys);
     }
 
@@ -75,6 +76,17 @@ TEST_F(RealJava, JarsOfTheClassPathRunAndArgumentsArriveIntact) {
     EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
     EXPECT_EQ(file(L"out.log"), "count 3\r\narg 0: " + units(L"args") + "\r\narg 1: " + units(L"zwei W\u00f6rter") +
                                     "\r\narg 2: " + units(outside) + "\r\n");
+}
+
+TEST_F(RealJava, PropertiesOutsideTheCodePageReachJavaIntact) {
+    const std::wstring title = L"\u041f\u0440\u0438\u0432\u0435\u0442 \u4e2d\u6587";
+    ASSERT_TRUE(configure(L"Output File=out.log\n", L"realapp.RealApp",
+                          L"Virtual Machine Parameters=-Dapp.title=\"" + title + L"\" -Duser.name=\u0141ukasz\n"));
+    RunResult run = start(L"properties app.title user.name");
+    EXPECT_TRUE(run.dialogs.empty()) << describeRun(run);
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    EXPECT_EQ(file(L"out.log"),
+              "app.title: " + units(title) + "\r\nuser.name: " + units(L"\u0141ukasz") + "\r\n");
 }
 
 TEST_F(RealJava, ExitCodeIsSystemExitsOrZeroWhenMainReturns) {

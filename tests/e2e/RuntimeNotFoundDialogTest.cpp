@@ -1,6 +1,7 @@
 // The dialog a start shows when it finds no runtime, driven through its
 // controls and through the shell's real folder picker.
 #include "support/FileBytes_win.h"
+#include "support/Registry_win.h"
 #include "support/TestApp_win.h"
 #include "util/UniqueResource_win.h"
 
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 using testjvm::recordValue;
 
@@ -281,4 +283,45 @@ TEST_F(RuntimeNotFound, PickThatCannotBeStoredIsUsedAndTheUserToldOnce) {
                         L"den nächsten Start gespeichert werden in " + userIni() + L": "),
               0u) << toUtf8(told);
     EXPECT_NE(told.find(L"(Fehlernummer = "), std::wstring::npos) << toUtf8(told);
+}
+
+TEST(RuntimeNotFoundDownloaded, DllsPlantedBesideTheExecutableAreNeverLoaded) {
+    // An application started from a Downloads folder that also holds a
+    // version.dll and others, with Windows's search order and native DLLs
+    // preferred for this executable: the launcher, the dialog and the folder
+    // picker load such DLLs by name.
+    TestApp t(L"Downloaded.exe");
+    const std::wstring& exe = t.folder.exePath();
+    const std::wstring folder = exe.substr(0, exe.find_last_of(L'\\'));
+    RegisteredRuntimes overrides;
+    std::vector<const wchar_t*> planted = {L"uxtheme", L"comctl32", L"shell32", L"ole32"};
+    // Wine's user32 imports version.dll; the 64-bit build loads user32 only
+    // after the search is restricted, the 32-bit one imports it at start
+    // (where Windows has it as a known DLL).
+    if (sizeof(void*) == 8) planted.push_back(L"version");
+    for (const wchar_t* name : planted) {
+        ASSERT_TRUE(CopyFileW((testBinFolder() + L"\\testplanted.dll").c_str(),
+                              (folder + L"\\" + name + L".dll").c_str(), FALSE));
+        ASSERT_TRUE(overrides.addString(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\Downloaded.exe\\DllOverrides",
+                                        name, L"native,builtin", ownRegistryView()))
+            << toUtf8(overrides.error());
+    }
+    const std::wstring home = t.folder.root() + L"\\Runtime";
+    ASSERT_TRUE(makeRuntimeHome(home, VmKind::client));
+    ASSERT_TRUE(t.configure(L"Minimum Version=900\nMaximum Version=any\n"));
+    const std::wstring plantedRecord = t.folder.root() + L"\\planted.txt";
+    RunOptions options = t.options();
+    options.environment.emplace_back(L"PLANTED_RECORD", plantedRecord);
+    options.timeoutMs = 60000;
+    bool picked = false;
+    options.answer = [&](HWND dialog, const SeenDialog& shown) {
+        if (GetDlgItem(dialog, kBrowseButton) == nullptr) return pressOkOrCancel(dialog, shown);
+        picked = pickFolder(dialog, home);
+        return IDOK;
+    };
+    const Started started = t.start(options);
+    EXPECT_EQ(readFileBytes(plantedRecord), "") << "a planted DLL was loaded";
+    EXPECT_TRUE(picked) << "the folder picker could not be driven";
+    EXPECT_FALSE(started.run.timedOut) << started.text();
+    EXPECT_EQ(started.run.exitCode, 0u) << started.text();
 }

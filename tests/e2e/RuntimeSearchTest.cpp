@@ -370,7 +370,7 @@ TEST_F(RuntimeSearch, TraceShowsEveryDecisionOfAFailedAndASuccessfulStart) {
     };
     ASSERT_TRUE(app.writeIni(configuration(L"Minimum Version=891\nJRE Path=C:\\nowhere\n")));
     expectLines(traced(), {"config file ", "[Java Runtime Environment] Minimum Version=891",
-                           "runtime: stored folder (JRE Path) C:\\nowhere\\: no VM library",
+                           "runtime: the stored folder (JRE Path) C:\\nowhere\\: no VM library",
                            "runtime: none found", "exit code -1"});
 
     const std::wstring home = makeHome(L"Traced\u00c4");

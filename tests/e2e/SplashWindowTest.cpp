@@ -1,6 +1,7 @@
 // The launcher's own splash window, watched from outside while the stand-in
 // runtime's main runs: its class, styles and place, and when it goes.
 #include "support/AppFolder_win.h"
+#include "support/FileBytes_win.h"
 #include "support/LauncherProcess_win.h"
 #include "support/RuntimeFolder_win.h"
 #include "support/StandInFiles_win.h"
@@ -10,8 +11,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -63,7 +67,9 @@ protected:
         options.arguments = arguments;
         options.appData = app.appDataPath();
         options.environment = files.environment();
+        options.environment.insert(options.environment.end(), environment.begin(), environment.end());
         options.answer = std::move(answer);
+        options.timeoutMs = timeoutMs;
         RunResult run = runProgram(app.exePath(), options);
         done = true;
         watcher.join();
@@ -75,7 +81,40 @@ protected:
     std::wstring picture = app.root() + L"\\Splash.png";
     StandInFiles files{app.root()};
     SeenSplash seen;
+    DWORD timeoutMs = 30000;
+    std::vector<std::pair<std::wstring, std::wstring>> environment;
 };
+
+// A picture that takes a while to decode and render, yet is small on disk: a
+// bitmap of side by side pixels in one colour, run-length encoded (under Wine
+// on two cores, 6000 pixels show after 0.6 s, 11000 after 1.8 s).
+bool writeSlowPicture(const std::wstring& path, std::uint32_t side = 6000) {
+    std::string line;
+    for (std::uint32_t x = 0; x < side; x += 250) line += "\xfa\x01";  // 250 pixels of colour 1
+    line += std::string(2, '\0');                                     // end of line
+    std::string rows;
+    for (std::uint32_t y = 0; y < side; ++y) rows += line;
+    rows += std::string("\0\x01", 2);  // end of bitmap
+    std::string file = "BM";
+    auto put = [&file](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) file += static_cast<char>(value >> (8 * i));
+    };
+    const std::uint32_t headers = 14 + 40 + 8, size = static_cast<std::uint32_t>(rows.size());
+    // File header; info header (8 bits, BI_RLE8, two colours); the colours.
+    for (const std::uint32_t field : {headers + size, 0u, headers, 40u, side, side}) put(field, 4);
+    put(1, 2);
+    put(8, 2);
+    for (const std::uint32_t field : {1u, size, 0u, 0u, 2u, 0u, 0u, 0x3060A0u}) put(field, 4);
+    return writeFileBytes(path, file + rows);
+}
+
+// The milliseconds since the process started of the first trace line with text.
+long traceMs(const std::string& trace, const std::string& text) {
+    const size_t at = trace.find(text);
+    if (at == std::string::npos) return -1;
+    const size_t plus = trace.rfind(" +", at);
+    return plus == std::string::npos ? -1 : std::atol(trace.c_str() + plus + 2);
+}
 
 RECT centredOnScreen(int width, int height) {
     const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
@@ -151,6 +190,43 @@ TEST_F(SplashWindow, ErrorBoxIsOwnedByTheSplashAndItIsGoneBeforeTheExceptionDial
     EXPECT_EQ(boxOwner, splashAtBox);
     ASSERT_TRUE(exceptionDialogSeen) << describeRun(run);
     EXPECT_EQ(splashAtExceptionDialog, nullptr);
+}
+
+TEST_F(SplashWindow, TheEndNeverWaitsForAPictureNotYetShown) {
+    const std::wstring slow = app.root() + L"\\Slow.bmp";
+    ASSERT_TRUE(writeSlowPicture(slow));
+    ASSERT_TRUE(configure(L"Splash Screen=" + slow + L"\n"));
+    ASSERT_TRUE(files.writeScenario(L"Main=return\n"));
+    environment = {{L"LAUNCHER_TRACE", app.root() + L"\\trace.txt"}};
+    const RunResult run = start();
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    const std::string trace = readFileBytes(app.root() + L"\\trace.txt");
+    const long returned = traceMs(trace, "main: returned");
+    const long end = traceMs(trace, "exit code 0");
+    ASSERT_GE(returned, 0) << trace;
+    ASSERT_GE(end, 0) << trace;
+    EXPECT_LT(end - returned, 400) << trace;
+    EXPECT_FALSE(seen.found);
+}
+
+TEST_F(SplashWindow, APictureThatComesAfterAnErrorBoxNeverCoversIt) {
+    // Ready well after the box, which waits a second for a splash to show.
+    const std::wstring slow = app.root() + L"\\Slow.bmp";
+    ASSERT_TRUE(writeSlowPicture(slow, 11000));
+    ASSERT_TRUE(configure(L"Splash Screen=" + slow + L"\n"));
+    ASSERT_TRUE(files.writeScenario(L"CreateResult=-1\n"));
+    bool splashOverBox = false;
+    const RunResult run = start(L"", [&](HWND dialog, const SeenDialog& shown) {
+        // The picture is done while the box is up.
+        for (int i = 0; i < 80 && !splashOverBox; ++i, Sleep(50)) {
+            HWND splash = FindWindowW(kSplashClass, nullptr);
+            splashOverBox = splash != nullptr && IsWindowVisible(splash) && GetWindow(dialog, GW_OWNER) != splash;
+        }
+        return pressOkOrCancel(dialog, shown);
+    });
+    ASSERT_EQ(run.dialogs.size(), 1u) << describeRun(run);
+    EXPECT_FALSE(splashOverBox) << "a splash shown after the box, not its owner";
+    EXPECT_EQ(run.exitCode, 0xFFFFFFFFu) << describeRun(run);
 }
 
 TEST_F(SplashWindow, AtTwiceTheDpiThePictureKeepsItsApparentSize) {

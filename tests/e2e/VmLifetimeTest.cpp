@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -154,6 +155,37 @@ TEST_F(VmLifetime, RegisteredIbmRuntimeKeepsTheJavaMainThreadAfterMain) {
     EXPECT_TRUE(result.has("main")) << result.text();
     EXPECT_TRUE(result.run.timedOut) << result.text();
     EXPECT_FALSE(result.has("detachCurrentThread")) << result.text();
+}
+
+TEST_F(VmLifetime, OnAnIbmRuntimeTheSplashGoesWhenMainReturns) {
+    ASSERT_TRUE(layOutRuntime());
+    RegisteredRuntimes registry;
+    ASSERT_TRUE(registry.add(L"Software\\IBM\\Java2 Runtime Environment", L"881.1", home, ownRegistryView()))
+        << toUtf8(registry.error());
+    const std::wstring picture = app.root() + L"\\Splash.png";
+    ASSERT_TRUE(CopyFileW((testBinFolder() + L"\\pictures\\splash-400x300.png").c_str(), picture.c_str(), FALSE));
+    ASSERT_TRUE(t.folder.writeIni(TestApp::configuration(L"VM Provider=ibm\nMinimum Version=881\nMaximum Version=881\n",
+                                                         L"", L"[Display]\nSplash Screen=" + picture + L"\n")));
+    ASSERT_TRUE(files.writeScenario(L"Main=sleep:1500\n"));
+    // The thread stays in the VM after main: the process lives on until it is ended.
+    bool shown = false;
+    bool shownAfterMain = false;
+    std::thread watcher([&] {
+        const DWORD begin = GetTickCount();
+        while (GetTickCount() - begin < 5500) {
+            HWND splash = FindWindowW(L"SplashScreenWindow", nullptr);
+            const bool visible = splash != nullptr && IsWindowVisible(splash);
+            shown = shown || visible;
+            if (visible && GetTickCount() - begin > 4000) shownAfterMain = true;
+            Sleep(20);
+        }
+    });
+    Start result = start(6000);
+    watcher.join();
+    EXPECT_TRUE(result.run.timedOut) << result.text();
+    EXPECT_TRUE(result.has("main")) << result.text();
+    EXPECT_TRUE(shown) << "the splash never showed";
+    EXPECT_FALSE(shownAfterMain) << "the splash stayed after main";
 }
 
 // ---------------------------------------------------------------------------

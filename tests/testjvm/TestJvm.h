@@ -114,6 +114,7 @@
 //               fileOutputStream=<path>  fileOutputStream.append=0|1
 //               fileOutputStream.error=<Windows error>   (when it failed)
 //               setOut=<path>|memory|null  setOut.append=0|1  (setErr alike)
+//               setProperty.<name>=<value>
 //               systemExit=<n>  exitHook=<n> (when the hook is called)
 //               exceptionDescribe=<text>|none  exceptionClear=<text>
 //               throw=<text>  (Throw of an exception object)

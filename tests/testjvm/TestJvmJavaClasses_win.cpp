@@ -18,6 +18,8 @@ const MethodInfo methods[] = {
     {ClassId::system, "exit", "(I)V", true, MethodId::systemExit},
     {ClassId::system, "setOut", "(Ljava/io/PrintStream;)V", true, MethodId::systemSetOut},
     {ClassId::system, "setErr", "(Ljava/io/PrintStream;)V", true, MethodId::systemSetErr},
+    {ClassId::system, "setProperty", "(Ljava/lang/String;Ljava/lang/String;)Ljava/lang/String;", true,
+     MethodId::systemSetProperty},
     {ClassId::fileOutputStream, "<init>", "(Ljava/lang/String;Z)V", false, MethodId::fileOutputStreamInit},
     {ClassId::printStream, "<init>", "(Ljava/io/OutputStream;)V", false, MethodId::printStreamInit},
     {ClassId::byteArrayOutputStream, "<init>", "()V", false, MethodId::byteArrayOutputStreamInit},
@@ -324,6 +326,13 @@ Value invokeMethod(ThreadEnv* thread, const MethodInfo& method, Object* receiver
     case MethodId::systemSetOut:
     case MethodId::systemSetErr:
         setStandardStream(method.id == MethodId::systemSetErr, arguments[0].object);
+        break;
+    case MethodId::systemSetProperty:
+        if (arguments[0].object == nullptr || arguments[1].object == nullptr) {
+            raise(thread, "java.lang.NullPointerException", L"");
+        } else {
+            Record().add("setProperty." + toUtf8(arguments[0].object->text), arguments[1].object->text);
+        }
         break;
     case MethodId::fileOutputStreamInit:
         result.object = openFileStream(thread, arguments[0].object, arguments[1].number != 0);

@@ -139,6 +139,7 @@ enum class MethodId {
     systemExit,
     systemSetOut,
     systemSetErr,
+    systemSetProperty,
     fileOutputStreamInit,
     printStreamInit,
     byteArrayOutputStreamInit,

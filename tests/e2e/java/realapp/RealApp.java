@@ -84,6 +84,11 @@ public final class RealApp {
                 }
             }
             System.out.println("served " + secondaryCalls);
+        } else if (action.equals("properties")) {
+            // Each named system property as UTF-16 units.
+            for (int i = 1; i < args.length; i++) {
+                System.out.println(args[i] + ": " + Texts.units(String.valueOf(System.getProperty(args[i]))));
+            }
         } else if (action.equals("sleep")) {
             // Keeps main running while the splash picture is photographed.
             Thread.sleep(6000);
