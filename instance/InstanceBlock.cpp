@@ -6,7 +6,7 @@
 
 std::wstring instanceNameOf(const std::wstring& executablePath) {
     std::wstring name = executablePath;
-    std::replace(name.begin(), name.end(), L'\\', L'_');
+    std::replace(name.begin(), name.end(), L'\\', L'/');
     return name;
 }
 

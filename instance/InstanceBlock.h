@@ -22,7 +22,9 @@ constexpr std::size_t kArgumentAreaSize = kInstanceBlockSize - kArgumentAreaOffs
 constexpr std::size_t kForwardedBytesLimit = 1040;
 
 // The name of the block and of the registered message: the executable's full
-// path with every backslash made an underscore, nothing else changed.
+// path with every backslash made a slash (a kernel object's name cannot hold
+// a backslash, and a path holds no slash, so two paths never share a name),
+// nothing else changed: letter case counts.
 std::wstring instanceNameOf(const std::wstring& executablePath);
 // The event that holds forwarded requests back until main is about to run.
 std::wstring readyEventNameOf(const std::wstring& instanceName);

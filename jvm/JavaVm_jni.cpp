@@ -68,10 +68,14 @@ void JavaVmOwner::destroy() {
     JavaVM* vm = vm_;
     vm_ = nullptr;
     mainEnv_ = nullptr;
+    // Workers attach while DestroyJavaVM waits for the application's last
+    // non-daemon thread (a windowed application's main has long returned),
+    // and keep it waiting until they have left. Once it has returned the
+    // runtime refuses them; from then on none is let through at all.
+    vm->DestroyJavaVM();
     closing_ = true;
     while (attaching_ != 0) std::this_thread::yield();
-    // Attached workers keep DestroyJavaVM waiting until they have left.
-    vm->DestroyJavaVM();
+    serving_ = nullptr;
 }
 
 JNIEnv* JavaVmOwner::attachWorker() {

@@ -53,8 +53,9 @@ public:
 
     bool exists() const { return vm_ != nullptr; }
 
-    // A thread that serves a later start enters the VM; null when there is
-    // no VM, or it is being destroyed. Such a thread ends its work with
+    // A thread that serves a later start enters the VM, also while
+    // DestroyJavaVM waits for the application's last thread; null when there
+    // is no VM, or it has been destroyed. Such a thread ends its work with
     // detachWorker, and DestroyJavaVM waits until it has.
     JNIEnv* attachWorker();
     void detachWorker();
@@ -62,9 +63,9 @@ public:
 private:
     JvmEntryPoints entryPoints_;
     JavaVM* vm_ = nullptr;
-    // Workers attach only while the VM is not being destroyed: destroy sets
-    // closing_, then waits until no worker is between its check and its
-    // attach (a lock would bring a threads library into the executable).
+    // Workers attach until the VM has been destroyed: destroy then sets
+    // closing_ and waits until no worker is between its check and its attach
+    // (a lock would bring a threads library into the executable).
     std::atomic<JavaVM*> serving_{nullptr};
     std::atomic<bool> closing_{false};
     std::atomic<int> attaching_{0};

@@ -43,6 +43,9 @@ int Launcher::run() {
         reportRefusal(plan);
         return kExitFailure;
     case StartRoute::handOver:
+        // The sibling runs the application and is the first instance of its
+        // own: later starts must not come here, where no VM will serve them.
+        singleInstance_.close();
         return handOver(plan.pair);
     case StartRoute::laterStart:
         return singleInstance_.waitForFirstInstance();

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <future>
 #include <cwctype>
 #include <string>
 #include <vector>
@@ -118,6 +119,28 @@ TEST_F(PairProduct, RegisteredX64RuntimeHandsTheUnchangedCommandLineToTheSibling
         expectSiblingRan(record);
         EXPECT_EQ(recordValue(record, "systemExit"), "4242");
     }
+}
+
+TEST_F(PairProduct, LaterStartsReachTheSiblingsFirstInstance) {
+    // The 32-bit start that hands over is no first instance: a later start
+    // hands over too, and the sibling's later start reaches the sibling's
+    // first instance, which runs the VM.
+    const std::wstring keys = L"JRE Path=" + home64 + L"\n";
+    ASSERT_TRUE(t.configure(keys, L"Single Instance=yes\nPair Product=" + siblingExe + L"\nPair Return Code=Yes\n"));
+    ASSERT_TRUE(writeSiblingIni(Ini::configuration(keys, L"Single Instance=yes\n")));
+    ASSERT_TRUE(files.writeScenario(L"Main=sleep:6000\nSecondaryMain=int\nSecondaryResult=9\n"));
+    auto first = std::async(std::launch::async, [this] { return t.start(L"erste").run; });
+    for (int i = 0; i < 200 && !files.readRecord().size(); ++i) Sleep(50);
+    Sleep(1000);
+    RunOptions options = t.options(L"zweite.txt");
+    options.timeoutMs = 5000;
+    const RunResult later = runProgram(app.exePath(), options);
+    EXPECT_EQ(later.exitCode, 9u) << describeRun(later);
+    const RunResult firstRun = first.get();
+    EXPECT_EQ(firstRun.exitCode, 0u) << describeRun(firstRun);
+    const std::vector<testjvm::RecordEntry> record = files.readRecord();
+    EXPECT_EQ(recordValue(record, "secondaryArgs.0"), "zweite.txt");
+    EXPECT_EQ(recordValues(record, "loaded").size(), 1u);
 }
 
 TEST_F(PairProduct, StoredX64JrePathHandsOverToTheSibling) {

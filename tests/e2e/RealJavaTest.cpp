@@ -156,6 +156,24 @@ TEST_F(RealJava, ClassWithoutMainEndsTheStartInsteadOfHanging) {
     EXPECT_EQ(run.exitCode, kLauncherFailed) << describeRun(run);
 }
 
+TEST_F(RealJava, WindowedApplicationServesLaterStartsAfterMainHasReturned) {
+    ASSERT_TRUE(configure(L"Output File=out.log\nSingle Instance=yes\n"));
+    auto first = std::async(std::launch::async, [this] { return start(L"window"); });
+    for (int i = 0; i < 400 && !contains(file(L"out.log"), "window up"); ++i) Sleep(50);
+    ASSERT_TRUE(contains(file(L"out.log"), "window up")) << "the first instance's main did not run";
+    Sleep(500);  // main has returned; the launcher waits for the window's thread
+    for (const wchar_t* document : {L"eins.txt", L"zwei.txt"}) {
+        RunResult later = start(document);
+        EXPECT_EQ(later.exitCode, 7u) << describeRun(later);
+    }
+    RunResult firstRun = first.get();
+    EXPECT_EQ(firstRun.exitCode, 0u) << describeRun(firstRun);
+    const std::string out = file(L"out.log");
+    EXPECT_TRUE(contains(out, "secondary 1: " + units(L"eins.txt") + "|\r\n")) << out;
+    EXPECT_TRUE(contains(out, "secondary 1: " + units(L"zwei.txt") + "|\r\n")) << out;
+    EXPECT_TRUE(contains(out, "window closed after 2\r\n")) << out;
+}
+
 TEST_F(RealJava, LaterStartIsServedByARealSecondaryMainOnAJavaThread) {
     ASSERT_TRUE(configure(L"Output File=out.log\nSingle Instance=yes\n"));
     auto first = std::async(std::launch::async, [this] { return start(L"serve"); });

@@ -65,8 +65,11 @@ TEST(InstanceBlock, ArgumentsAreForwardedUpToTheLimitAndReadBackAsTheFirstInstan
 }
 
 TEST(InstanceBlock, NamesComeFromTheExecutablePathAndTheHeaderIsLittleEndian) {
-    EXPECT_EQ(instanceNameOf(L"C:\\Apps\\Tool\\tool.exe"), L"C:_Apps_Tool_tool.exe");
-    EXPECT_EQ(readyEventNameOf(L"C:_Apps_Tool_tool.exe"), L"C:_Apps_Tool_tool.exe_upr_evt");
+    EXPECT_EQ(instanceNameOf(L"C:\\Apps\\Tool\\tool.exe"), L"C:/Apps/Tool/tool.exe");
+    EXPECT_EQ(readyEventNameOf(L"C:/Apps/Tool/tool.exe"), L"C:/Apps/Tool/tool.exe_upr_evt");
+    // Two applications whose paths differ only by "\\" and "_" never share an instance.
+    EXPECT_NE(instanceNameOf(L"C:\\My_Tools\\App.exe"), instanceNameOf(L"C:\\My\\Tools\\App.exe"));
+    EXPECT_NE(instanceNameOf(L"C:\\Apps\\App.exe"), instanceNameOf(L"c:\\apps\\app.exe"));
     std::array<std::uint8_t, kInstanceBlockSize> block{};
     writeBlockWord(block.data(), kMessageIdOffset, 0xC0DE1234u);
     EXPECT_EQ(block[8], 0x34);

@@ -89,6 +89,26 @@ public final class RealApp {
             for (int i = 1; i < args.length; i++) {
                 System.out.println(args[i] + ": " + Texts.units(String.valueOf(System.getProperty(args[i]))));
             }
+        } else if (action.equals("window")) {
+            // As a Swing or JavaFX main: the window lives on in a thread of
+            // its own, here until two later starts have been served or 30 s.
+            Thread window = new Thread(new Runnable() {
+                public void run() {
+                    long end = System.currentTimeMillis() + 30000;
+                    synchronized (served) {
+                        while (secondaryCalls < 2 && System.currentTimeMillis() < end) {
+                            try {
+                                served.wait(100);
+                            } catch (InterruptedException e) {
+                                return;
+                            }
+                        }
+                    }
+                    System.out.println("window closed after " + secondaryCalls);
+                }
+            });
+            window.start();
+            System.out.println("window up");
         } else if (action.equals("sleep")) {
             // Keeps main running while the splash picture is photographed.
             Thread.sleep(6000);
