@@ -37,10 +37,31 @@ std::wstring forwardLockNameOf(const std::wstring& instanceName);
 // kForwardedBytesLimit bytes (nothing is forwarded then).
 std::vector<std::uint8_t> encodeInstanceArguments(const std::vector<std::wstring>& arguments);
 
-// The list read back from an area of kArgumentAreaSize bytes: an empty
-// argument ends it; an argument the area ends in without two NULs in a row is
-// dropped.
+// The same encoding without the limit, for the request's own mapping.
+std::vector<std::uint8_t> encodeAllInstanceArguments(const std::vector<std::wstring>& arguments);
+
+// The list read back from size bytes (any bytes another program may have
+// left there): an empty argument ends it; an argument the bytes end in
+// without two NULs in a row is dropped. Nothing past size is read.
+std::vector<std::wstring> decodeInstanceArguments(const std::uint8_t* bytes, std::size_t size);
+// The list read back from an area of kArgumentAreaSize bytes (its last unit
+// is never part of the list).
 std::vector<std::wstring> decodeInstanceArguments(const std::uint8_t* area);
+
+// A later start of this build also hands its whole list over in a mapping of
+// its own, named after the instance and its requesting thread: a 32-bit byte
+// count, then the encoded list. lParam of the request says so; the first
+// instance takes the list out of it as the request arrives and then tells
+// the later start with the "taken" message, so that nothing can overwrite a
+// request and no request is read twice.
+constexpr std::uintptr_t kArgumentsInRequestMapping = 1;
+constexpr std::size_t kRequestMappingHeader = 4;
+// More than any command line can hold (32,767 characters).
+constexpr std::size_t kRequestBytesLimit = 1 << 20;
+std::wstring requestMappingNameOf(const std::wstring& instanceName, std::uint32_t requesterThread);
+// The message the first instance posts to a later start once it has taken
+// its arguments: the later start gives up its turn then.
+std::wstring takenMessageNameOf(const std::wstring& instanceName);
 
 // Little-endian 32-bit header fields.
 std::uint32_t readBlockWord(const std::uint8_t* block, std::size_t offset);

@@ -4,17 +4,30 @@
 
 #include <atomic>
 #include <cstring>
+#include <deque>
 
 // What the listener and the workers share with the first instance; the last
 // of them to end releases it, so that no thread reads an unmapped block or
 // waits on a closed event.
 struct SingleInstance::Shared {
+    std::wstring name;
     UniqueHandle mapping;
     UniqueWritableView view;
     UniqueHandle readyEvent;
     UINT message = 0;
+    UINT takenMessage = 0;
     std::atomic<bool> closing{false};
     std::shared_ptr<InstanceRequestServer> server;
+
+    // Requests taken, each with its arguments, waiting for a worker; at most
+    // kMaxWorkers workers run at once.
+    struct Request {
+        DWORD requester;
+        std::vector<std::wstring> arguments;
+    };
+    SRWLOCK lock = SRWLOCK_INIT;
+    std::deque<Request> pending;
+    int workers = 0;
 
     std::uint8_t* block() const { return static_cast<std::uint8_t*>(view.get()); }
 };
@@ -29,28 +42,90 @@ using Shared = SingleInstance::Shared;
 const DWORD kFirstInstanceSetUpMs = 5000;
 const DWORD kRetryStepMs = 10;
 
-struct Request {
-    std::shared_ptr<Shared> shared;
-    DWORD requester;
+// A flood of requests (any program can post them) must not make a thread
+// each: requests beyond wait for a free worker.
+const int kMaxWorkers = 8;
+
+class SharedLock {
+public:
+    explicit SharedLock(Shared& shared) : lock_(shared.lock) { AcquireSRWLockExclusive(&lock_); }
+    ~SharedLock() { ReleaseSRWLockExclusive(&lock_); }
+    SharedLock(const SharedLock&) = delete;
+    SharedLock& operator=(const SharedLock&) = delete;
+
+private:
+    SRWLOCK& lock_;
 };
 
-DWORD WINAPI serveRequest(void* parameter) {
-    std::unique_ptr<Request> request(static_cast<Request*>(parameter));
-    Shared& shared = *request->shared;
-    // Held back until main is about to run (or until the first instance stops
-    // serving).
-    if (shared.readyEvent) WaitForSingleObject(shared.readyEvent.get(), INFINITE);
-    if (shared.closing) return 0;
-    const std::vector<std::wstring> arguments = decodeInstanceArguments(shared.block() + kArgumentAreaOffset);
+void serveRequest(Shared& shared, const Shared::Request& request) {
     bool replied = false;
-    const DWORD requester = request->requester;
+    const DWORD requester = request.requester;
     const UINT message = shared.message;
-    shared.server->serve(arguments, [&replied, requester, message](int code) {
+    shared.server->serve(request.arguments, [&replied, requester, message](int code) {
         if (replied) return;
         replied = true;
         PostThreadMessageW(requester, message, static_cast<WPARAM>(static_cast<DWORD>(code)), 0);
     });
-    return 0;
+}
+
+DWORD WINAPI work(void* parameter) {
+    std::unique_ptr<std::shared_ptr<Shared>> owner(static_cast<std::shared_ptr<Shared>*>(parameter));
+    Shared& shared = **owner;
+    // Held back until main is about to run (or until the first instance stops
+    // serving).
+    if (shared.readyEvent) WaitForSingleObject(shared.readyEvent.get(), INFINITE);
+    for (;;) {
+        Shared::Request request;
+        {
+            SharedLock lock(shared);
+            if (shared.pending.empty()) {
+                --shared.workers;
+                return 0;
+            }
+            request = std::move(shared.pending.front());
+            shared.pending.pop_front();
+        }
+        if (!shared.closing) serveRequest(shared, request);
+    }
+}
+
+void enqueue(const std::shared_ptr<Shared>& shared, Shared::Request request) {
+    bool startWorker = false;
+    {
+        SharedLock lock(*shared);
+        shared->pending.push_back(std::move(request));
+        if (shared->workers < kMaxWorkers) {
+            ++shared->workers;
+            startWorker = true;
+        }
+    }
+    if (!startWorker) return;
+    auto* parameter = new std::shared_ptr<Shared>(shared);
+    HANDLE worker = CreateThread(nullptr, 0, work, parameter, 0, nullptr);
+    if (worker != nullptr) {
+        CloseHandle(worker);
+        return;
+    }
+    delete parameter;
+    SharedLock lock(*shared);
+    --shared->workers;
+}
+
+// The whole list from the requester's own mapping; false when it is not
+// there (the requester has gone, or never made one).
+bool takeFromRequestMapping(const Shared& shared, DWORD requester, std::vector<std::wstring>& arguments) {
+    UniqueHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, requestMappingNameOf(shared.name, requester).c_str()));
+    if (!mapping) return false;
+    UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    MEMORY_BASIC_INFORMATION region = {};
+    if (!view || VirtualQuery(view.get(), &region, sizeof region) == 0 || region.RegionSize < kRequestMappingHeader)
+        return false;
+    const auto* bytes = static_cast<const std::uint8_t*>(view.get());
+    std::size_t size = readBlockWord(bytes, 0);
+    if (size > region.RegionSize - kRequestMappingHeader) size = region.RegionSize - kRequestMappingHeader;
+    if (size > kRequestBytesLimit) size = kRequestBytesLimit;
+    arguments = decodeInstanceArguments(bytes + kRequestMappingHeader, size);
+    return true;
 }
 
 DWORD WINAPI listen(void* parameter) {
@@ -61,13 +136,21 @@ DWORD WINAPI listen(void* parameter) {
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (message.message != shared->message) continue;
-        auto* request = new Request{shared, static_cast<DWORD>(message.wParam)};
-        // One worker per request; nobody waits for it.
-        HANDLE worker = CreateThread(nullptr, 0, serveRequest, request, 0, nullptr);
-        if (worker != nullptr)
-            CloseHandle(worker);
-        else
-            delete request;
+        // The arguments are taken as the request arrives, while the later
+        // start still holds its turn, then the later start gives it back.
+        Shared::Request request{static_cast<DWORD>(message.wParam), {}};
+        std::uint8_t* area = shared->block() + kArgumentAreaOffset;
+        if (static_cast<std::uintptr_t>(message.lParam) == kArgumentsInRequestMapping) {
+            if (!takeFromRequestMapping(*shared, request.requester, request.arguments)) continue;
+        } else {
+            request.arguments = decodeInstanceArguments(area);  // a later start of an earlier build
+        }
+        // The area is read once: a forged request can never deliver a real
+        // list a second time. Its writer still holds the turn, so nobody
+        // else writes it meanwhile.
+        std::memset(area, 0, kArgumentAreaSize);
+        if (shared->takenMessage != 0) PostThreadMessageW(request.requester, shared->takenMessage, 0, 0);
+        enqueue(shared, std::move(request));
     }
     return 0;
 }
@@ -85,6 +168,7 @@ bool SingleInstance::start(const std::wstring& executablePath, const std::vector
     role_ = Role::off;
     const std::wstring name = instanceNameOf(executablePath);
     auto shared = std::make_shared<Shared>();
+    shared->name = name;
     shared->mapping.reset(
         CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kInstanceBlockSize, name.c_str()));
     // Without the block every start runs the application.
@@ -96,9 +180,7 @@ bool SingleInstance::start(const std::wstring& executablePath, const std::vector
     if (first) return startFirst(name, std::move(server));
 
     role_ = Role::later;
-    const std::vector<std::uint8_t> encoded = encodeInstanceArguments(arguments);
-    if (encoded.empty()) return false;
-    return forward(name, encoded);
+    return forward(name, arguments);
 }
 
 bool SingleInstance::startFirst(const std::wstring& name, std::shared_ptr<InstanceRequestServer> server) {
@@ -107,6 +189,7 @@ bool SingleInstance::startFirst(const std::wstring& name, std::shared_ptr<Instan
     // Without the event requests are served at once.
     shared.readyEvent.reset(CreateEventW(nullptr, TRUE, FALSE, readyEventNameOf(name).c_str()));
     shared.message = RegisterWindowMessageW(name.c_str());
+    shared.takenMessage = RegisterWindowMessageW(takenMessageNameOf(name).c_str());
     // The block stays: later starts find it and fail, as they would with a
     // first instance that cannot serve them.
     if (shared.message == 0) return true;
@@ -125,7 +208,31 @@ bool SingleInstance::startFirst(const std::wstring& name, std::shared_ptr<Instan
     return true;
 }
 
-bool SingleInstance::forward(const std::wstring& name, const std::vector<std::uint8_t>& encoded) {
+bool SingleInstance::makeRequestMapping(const std::wstring& name, const std::vector<std::wstring>& arguments) {
+    const std::vector<std::uint8_t> all = encodeAllInstanceArguments(arguments);
+    if (all.empty()) return false;
+    const DWORD size = static_cast<DWORD>(kRequestMappingHeader + all.size());
+    requestMapping_.reset(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size,
+                                             requestMappingNameOf(name, GetCurrentThreadId()).c_str()));
+    if (!requestMapping_) return false;
+    UniqueWritableView view(MapViewOfFile(requestMapping_.get(), FILE_MAP_WRITE, 0, 0, size));
+    if (!view) {
+        requestMapping_.reset();
+        return false;
+    }
+    auto* bytes = static_cast<std::uint8_t*>(view.get());
+    writeBlockWord(bytes, 0, static_cast<std::uint32_t>(all.size()));
+    std::memcpy(bytes + kRequestMappingHeader, all.data(), all.size());
+    return true;
+}
+
+bool SingleInstance::forward(const std::wstring& name, const std::vector<std::wstring>& arguments) {
+    // The whole list in a mapping of this start's own; the area holds it too
+    // when it fits, for a first instance of an earlier build.
+    const bool inMapping = makeRequestMapping(name, arguments);
+    const std::vector<std::uint8_t> encoded = encodeInstanceArguments(arguments);
+    if (!inMapping && encoded.empty()) return false;
+    takenMessage_ = RegisterWindowMessageW(takenMessageNameOf(name).c_str());
     std::uint8_t* block = shared_->block();
     DWORD listener = 0;
     DWORD process = 0;
@@ -153,10 +260,11 @@ bool SingleInstance::forward(const std::wstring& name, const std::vector<std::ui
 
     std::uint8_t* area = block + kArgumentAreaOffset;
     std::memset(area, 0, kForwardedBytesLimit);
-    std::memcpy(area, encoded.data(), encoded.size());
+    if (!encoded.empty()) std::memcpy(area, encoded.data(), encoded.size());
     message_ = message;
+    const LPARAM where = inMapping ? static_cast<LPARAM>(kArgumentsInRequestMapping) : 0;
     for (DWORD waited = 0;; waited += kRetryStepMs) {
-        if (PostThreadMessageW(listener, message, GetCurrentThreadId(), 0)) return true;
+        if (PostThreadMessageW(listener, message, GetCurrentThreadId(), where)) return true;
         const DWORD error = GetLastError();
         if (firstProcess_ && WaitForSingleObject(firstProcess_.get(), 0) == WAIT_OBJECT_0)
             return answerWithFirstInstanceEnd();
@@ -179,6 +287,12 @@ int SingleInstance::waitForFirstInstance() {
     MSG received;
     while (!answered_) {
         while (!answered_ && PeekMessageW(&received, nullptr, 0, 0, PM_REMOVE)) {
+            if (received.message == takenMessage_ && takenMessage_ != 0) {
+                // The first instance holds the arguments: the next later start may come.
+                releaseForwardLock();
+                requestMapping_.reset();
+                continue;
+            }
             if (received.message != message_) continue;  // other messages are dropped
             answered_ = true;
             answer_ = static_cast<int>(static_cast<DWORD>(received.wParam));
@@ -219,6 +333,7 @@ void SingleInstance::close() {
     role_ = Role::off;
     listener_.reset();
     releaseForwardLock();
+    requestMapping_.reset();
     firstProcess_.reset();
     shared_.reset();
 }

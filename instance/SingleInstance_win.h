@@ -33,9 +33,10 @@ public:
     SingleInstance& operator=(const SingleInstance&) = delete;
 
     // Takes the role of this start. A first instance serves later starts
-    // through server from now on; a later start forwards arguments. False when
-    // a later start cannot forward them (too long, or the first instance does
-    // not take the request): the start then ends with -1. When the shared
+    // through server from now on, at most eight at once; a later start
+    // forwards its arguments and holds its turn until the first instance has
+    // taken them. False when a later start cannot forward them (the first
+    // instance does not take the request): the start then ends with -1. When the shared
     // objects cannot be set up, the role is off and the start is an ordinary
     // one.
     bool start(const std::wstring& executablePath, const std::vector<std::wstring>& arguments,
@@ -60,7 +61,8 @@ public:
 
 private:
     bool startFirst(const std::wstring& name, std::shared_ptr<InstanceRequestServer> server);
-    bool forward(const std::wstring& name, const std::vector<std::uint8_t>& encoded);
+    bool makeRequestMapping(const std::wstring& name, const std::vector<std::wstring>& arguments);
+    bool forward(const std::wstring& name, const std::vector<std::wstring>& arguments);
     void releaseForwardLock();
     // The first instance has ended: so does this later start, with its code.
     bool answerWithFirstInstanceEnd();
@@ -72,7 +74,9 @@ private:
     UniqueHandle firstProcess_;
     UniqueHandle forwardLock_;
     bool forwardLockOwned_ = false;
-    UINT message_ = 0;  // the registered message, for the answer
+    UniqueHandle requestMapping_;  // the whole list, until the first instance has taken it
+    UINT message_ = 0;             // the registered message, for the answer
+    UINT takenMessage_ = 0;        // the first instance has taken the arguments
     bool answered_ = false;
     int answer_ = 0;
 };

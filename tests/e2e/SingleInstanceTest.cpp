@@ -10,6 +10,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -29,6 +31,17 @@ std::string describe(const std::vector<RecordEntry>& record) {
     std::string lines;
     for (const RecordEntry& entry : record) lines += "\n  " + entry.key + "=" + entry.value;
     return lines;
+}
+
+// How many threads the process has now.
+std::size_t threadsOf(DWORD pid) {
+    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    std::size_t count = 0;
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry))
+        if (entry.th32OwnerProcessID == pid) ++count;
+    return count;
 }
 
 std::size_t indexOf(const std::vector<RecordEntry>& record, const std::string& key) {
@@ -138,13 +151,36 @@ TEST_F(SingleInstance, ArgumentsReachSecondaryMainAndItsAnswerEndsTheLaterStart)
             EXPECT_FALSE(recordValue(record, misuse)) << misuse << describe(record);
     }
 
-    // A list over 1040 bytes is not forwarded: the later start ends with -1.
-    startFirst(L"Main=sleep:2000\nSecondaryMain=void\n");
-    RunResult tooLong = later(std::wstring(519, L'x'));
-    EXPECT_EQ(tooLong.exitCode, kLauncherFailed) << describeRun(tooLong);
-    EXPECT_TRUE(tooLong.dialogs.empty()) << describeRun(tooLong);
-    first.get();
-    EXPECT_FALSE(recordValue(files.readRecord(), "secondaryMain"));
+}
+
+TEST_F(SingleInstance, ListsBeyondTheBlockArriveWholeInOneCall) {
+    // The user selects 300 files and presses Enter; a tool passes one long text.
+    std::wstring files300;
+    std::wstring name;
+    for (int i = 0; i < 300; ++i) {
+        name = L"C:\\Users\\\u0141ukasz\\Bilder\\Urlaub " + std::to_wstring(i) + L".jpg";
+        files300 += L"\"" + name + L"\" ";
+    }
+    const std::wstring longText(30000, L'\u00e4');
+    startFirst(L"Main=sleep:60000\nSecondaryMain=int\nSecondaryResult=5\n");
+    EXPECT_EQ(later(files300).exitCode, 5u);
+    std::vector<RecordEntry> record = files.readRecord();
+    EXPECT_EQ(recordValue(record, "secondaryArgs.count"), "300");
+    EXPECT_EQ(recordValue(record, "secondaryArgs.299"), toUtf8(name));
+    EXPECT_EQ(later(L"\"" + longText + L"\"").exitCode, 5u);
+    record = files.readRecord();
+    EXPECT_EQ(recordValues(record, "secondaryMain").size(), 2u);
+    EXPECT_EQ(recordValues(record, "secondaryArgs.0").back(), toUtf8(longText));
+}
+
+TEST_F(SingleInstance, LaterStartsOverlapOnceTheirArgumentsAreTaken) {
+    startFirst(L"Main=sleep:60000\nSecondaryMain=int\nSecondaryResult=3\nSecondaryAction=sleep:2000\n");
+    const DWORD began = GetTickCount();
+    std::vector<std::future<RunResult>> starts;
+    for (int i = 0; i < 20; ++i) starts.push_back(startAsync(L"doc-" + std::to_wstring(i)));
+    for (auto& start : starts) EXPECT_EQ(start.get().exitCode, 3u);
+    EXPECT_LT(GetTickCount() - began, 15000u) << "20 calls of 2 s took turns";
+    EXPECT_EQ(recordValues(files.readRecord(), "secondaryMain").size(), 20u);
 }
 
 TEST_F(SingleInstance, WithoutSecondaryMainTheLaterStartEndsWithTheFirstInstancesCode) {
@@ -234,4 +270,47 @@ TEST_F(SingleInstance, NoLaterStartHangsWhenTheFirstInstanceOrAnotherLaterStartI
         EXPECT_EQ(run.exitCode, 9u) << describeRun(run);
     }
     EXPECT_LT(GetTickCount() - ended, 5000u);
+}
+
+TEST_F(SingleInstance, AFloodOfForgedRequestsMakesNoThreadEachAndNoRealListTwice) {
+    startFirst(L"Main=sleep:60000\nSecondaryMain=void\nSecondaryAction=sleep:100\n");
+    EXPECT_EQ(later(L"real.txt").exitCode, 0u);
+    // Any program can post requests: 500 of them, as an earlier build's.
+    std::wstring name = app.exePath();
+    std::replace(name.begin(), name.end(), L'\\', L'/');
+    UniqueHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()));
+    ASSERT_TRUE(mapping);
+    UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 12));
+    ASSERT_TRUE(view);
+    const auto* header = static_cast<const DWORD*>(view.get());
+    for (int i = 0; i < 500; ++i) PostThreadMessageW(header[0], header[2], GetCurrentThreadId(), 0);
+    const DWORD pid = static_cast<DWORD>(std::stoul(*recordValue(files.readRecord(), "pid")));
+    std::size_t most = 0;
+    for (int i = 0; i < 100; ++i, Sleep(20)) most = std::max(most, threadsOf(pid));
+    EXPECT_LT(most, 40u) << "a thread for each request";
+    EXPECT_EQ(recordValues(files.readRecord(), "secondaryArgs.0").front(), "real.txt");
+    const std::vector<std::string> delivered = recordValues(files.readRecord(), "secondaryArgs.0");
+    EXPECT_EQ(std::count(delivered.begin(), delivered.end(), "real.txt"), 1);
+}
+
+TEST_F(SingleInstance, ALaterStartKilledWhileHeldBackLosesNothingAndDoublesNothing) {
+    // Held back until main is about to run: the first instance is still
+    // starting when one later start comes and is killed, and another comes.
+    startFirst(L"Main=sleep:60000\nSecondaryMain=void\nCreateDelay=4000\n", "loaded");
+    std::wstring commandLine = L"\"" + app.exePath() + L"\" killed";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    ASSERT_TRUE(CreateProcessW(app.exePath().c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &info));
+    UniqueHandle killed(info.hProcess);
+    UniqueHandle killedThread(info.hThread);
+    Sleep(1000);
+    TerminateProcess(killed.get(), 1);
+    EXPECT_EQ(later(L"next").exitCode, 0u);
+    std::vector<std::string> delivered;
+    for (int i = 0; i < 100 && delivered.size() < 2; ++i, Sleep(50))
+        delivered = recordValues(files.readRecord(), "secondaryArgs.0");
+    std::sort(delivered.begin(), delivered.end());
+    EXPECT_EQ(delivered, (std::vector<std::string>{"killed", "next"}));
 }
