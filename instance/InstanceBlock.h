@@ -60,8 +60,16 @@ constexpr std::size_t kRequestMappingHeader = 4;
 constexpr std::size_t kRequestBytesLimit = 1 << 20;
 std::wstring requestMappingNameOf(const std::wstring& instanceName, std::uint32_t requesterThread);
 // The message the first instance posts to a later start once it has taken
-// its arguments: the later start gives up its turn then.
+// its arguments (wParam 0): the later start gives up its turn then. With
+// wParam kTakenWillNotServe it says that it will not serve the request (the
+// main class has no secondaryMain): the later start then ends when the first
+// instance ends, with its exit code.
 std::wstring takenMessageNameOf(const std::wstring& instanceName);
+constexpr std::uintptr_t kTakenWillNotServe = 1;
+// lParam of an answer that says the later start was not served (the first
+// instance is ending, or runs no VM): the later start runs the application
+// itself. wParam is then -1, which a later start of an earlier build ends with.
+constexpr std::uintptr_t kAnswerNotServed = 1;
 
 // Little-endian 32-bit header fields.
 std::uint32_t readBlockWord(const std::uint8_t* block, std::size_t offset);

@@ -1,6 +1,8 @@
 #include "instance/SingleInstance_win.h"
 
 #include "instance/InstanceBlock.h"
+#include "util/FileSystem_win.h"
+#include "util/Paths.h"
 
 #include <atomic>
 #include <cstring>
@@ -41,6 +43,10 @@ using Shared = SingleInstance::Shared;
 // at the same moment tries for this long, in steps.
 const DWORD kFirstInstanceSetUpMs = 5000;
 const DWORD kRetryStepMs = 10;
+// Later starts take turns only until their arguments are taken, which is at
+// once: a turn held longer is held by a start of an earlier build (until its
+// answer), or by another program.
+const DWORD kTurnWaitMs = 10000;
 
 // A flood of requests (any program can post them) must not make a thread
 // each: requests beyond wait for a free worker.
@@ -57,15 +63,23 @@ private:
     SRWLOCK& lock_;
 };
 
+void postNotServed(const Shared& shared, DWORD requester) {
+    PostThreadMessageW(requester, shared.message, static_cast<WPARAM>(static_cast<DWORD>(-1)),
+                       static_cast<LPARAM>(kAnswerNotServed));
+}
+
 void serveRequest(Shared& shared, const Shared::Request& request) {
     bool replied = false;
     const DWORD requester = request.requester;
     const UINT message = shared.message;
-    shared.server->serve(request.arguments, [&replied, requester, message](int code) {
+    const ServeOutcome outcome = shared.server->serve(request.arguments, [&replied, requester, message](int code) {
         if (replied) return;
         replied = true;
         PostThreadMessageW(requester, message, static_cast<WPARAM>(static_cast<DWORD>(code)), 0);
     });
+    if (outcome == ServeOutcome::notServed && !replied) postNotServed(shared, requester);
+    if (outcome == ServeOutcome::willNotServe && shared.takenMessage != 0)
+        PostThreadMessageW(requester, shared.takenMessage, kTakenWillNotServe, 0);
 }
 
 DWORD WINAPI work(void* parameter) {
@@ -85,7 +99,10 @@ DWORD WINAPI work(void* parameter) {
             request = std::move(shared.pending.front());
             shared.pending.pop_front();
         }
-        if (!shared.closing) serveRequest(shared, request);
+        if (shared.closing)
+            postNotServed(shared, request.requester);  // the VM has gone
+        else
+            serveRequest(shared, request);
     }
 }
 
@@ -180,7 +197,7 @@ bool SingleInstance::start(const std::wstring& executablePath, const std::vector
     if (first) return startFirst(name, std::move(server));
 
     role_ = Role::later;
-    return forward(name, arguments);
+    return forward(name, executablePath, arguments);
 }
 
 bool SingleInstance::startFirst(const std::wstring& name, std::shared_ptr<InstanceRequestServer> server) {
@@ -226,7 +243,18 @@ bool SingleInstance::makeRequestMapping(const std::wstring& name, const std::vec
     return true;
 }
 
-bool SingleInstance::forward(const std::wstring& name, const std::vector<std::wstring>& arguments) {
+bool SingleInstance::unreachable(const std::wstring& reason) {
+    role_ = Role::off;
+    offReason_ = reason;
+    releaseForwardLock();
+    requestMapping_.reset();
+    firstProcess_.reset();
+    shared_.reset();
+    return true;
+}
+
+bool SingleInstance::forward(const std::wstring& name, const std::wstring& executablePath,
+                             const std::vector<std::wstring>& arguments) {
     // The whole list in a mapping of this start's own; the area holds it too
     // when it fits, for a first instance of an earlier build.
     const bool inMapping = makeRequestMapping(name, arguments);
@@ -242,78 +270,115 @@ bool SingleInstance::forward(const std::wstring& name, const std::vector<std::ws
         process = readBlockWord(block, kFirstProcessOffset);
         message = readBlockWord(block, kMessageIdOffset);
         if (listener != 0 && process != 0 && message != 0) break;
-        if (waited >= kFirstInstanceSetUpMs) return false;
+        if (waited >= kFirstInstanceSetUpMs) return unreachable(L"the shared block holds no first instance");
         Sleep(kRetryStepMs);
     }
+    // Another program may have made the block, or left it garbled.
     firstProcess_.reset(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+    if (!firstProcess_)
+        return unreachable(L"the shared block names process " + std::to_wstring(process) + L", which is not running");
+    wchar_t image[MAX_PATH * 4] = {};
+    DWORD imageLength = MAX_PATH * 4;
+    const auto firstImage = QueryFullProcessImageNameW(firstProcess_.get(), 0, image, &imageLength)
+                                ? fileIdentityOf(image, false)
+                                : std::nullopt;
+    const auto ownImage = fileIdentityOf(executablePath, false);
+    if (!firstImage || !ownImage || !(*firstImage == *ownImage))
+        return unreachable(L"the shared block belongs to process " + std::to_wstring(process) +
+                           L", which is not a start of this executable");
 
-    // One later start at a time writes the area and waits for its answer. A
-    // start that died holding the mutex leaves it abandoned: it is taken over.
-    // A first instance that ends meanwhile ends this start too.
+    // One later start at a time writes the area, until the first instance
+    // has taken its arguments. A start that died holding the mutex leaves it
+    // abandoned: it is taken over. A first instance that ends meanwhile
+    // serves nobody.
     forwardLock_.reset(CreateMutexW(nullptr, FALSE, forwardLockNameOf(name).c_str()));
     if (forwardLock_) {
         const HANDLE handles[2] = {forwardLock_.get(), firstProcess_.get()};
-        const DWORD result = WaitForMultipleObjects(firstProcess_ ? 2 : 1, handles, FALSE, INFINITE);
+        const DWORD result = WaitForMultipleObjects(2, handles, FALSE, kTurnWaitMs);
         if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED_0) forwardLockOwned_ = true;
-        if (result == WAIT_OBJECT_0 + 1) return answerWithFirstInstanceEnd();
+        if (result == WAIT_OBJECT_0 + 1) return notServed(L"the first instance ended before it took the arguments");
     }
 
-    std::uint8_t* area = block + kArgumentAreaOffset;
-    std::memset(area, 0, kForwardedBytesLimit);
-    if (!encoded.empty()) std::memcpy(area, encoded.data(), encoded.size());
+    // Without the turn (another program holds it for good) the area is left
+    // alone: the request's own mapping carries the list.
+    if (forwardLockOwned_ || !forwardLock_) {
+        std::uint8_t* area = block + kArgumentAreaOffset;
+        std::memset(area, 0, kForwardedBytesLimit);
+        if (!encoded.empty()) std::memcpy(area, encoded.data(), encoded.size());
+    } else if (!inMapping) {
+        return unreachable(L"another program holds the later starts' turn");
+    }
     message_ = message;
     const LPARAM where = inMapping ? static_cast<LPARAM>(kArgumentsInRequestMapping) : 0;
+    DWORD error = ERROR_SUCCESS;
     for (DWORD waited = 0;; waited += kRetryStepMs) {
         if (PostThreadMessageW(listener, message, GetCurrentThreadId(), where)) return true;
-        const DWORD error = GetLastError();
-        if (firstProcess_ && WaitForSingleObject(firstProcess_.get(), 0) == WAIT_OBJECT_0)
-            return answerWithFirstInstanceEnd();
+        error = GetLastError();
+        if (WaitForSingleObject(firstProcess_.get(), 0) == WAIT_OBJECT_0)
+            return notServed(L"the first instance ended before it took the arguments");
         if (error != ERROR_INVALID_THREAD_ID || waited >= kFirstInstanceSetUpMs) break;
         Sleep(kRetryStepMs);
     }
-    releaseForwardLock();
-    return false;
+    return unreachable(L"the first instance's listener takes no request (error " + std::to_wstring(error) + L")");
 }
 
-bool SingleInstance::answerWithFirstInstanceEnd() {
+bool SingleInstance::notServed(const std::wstring& reason) {
     answered_ = true;
-    answer_ = exitCodeOf(firstProcess_.get());
+    notServed_ = true;
+    offReason_ = reason;
     return true;
 }
 
-int SingleInstance::waitForFirstInstance() {
-    if (!answered_ && !firstProcess_) answered_ = true;  // nothing to wait for: 0
+LaterStartEnd SingleInstance::waitForFirstInstance() {
     const HANDLE process = firstProcess_.get();
     MSG received;
-    while (!answered_) {
+    while (!answered_ && process != nullptr) {
         while (!answered_ && PeekMessageW(&received, nullptr, 0, 0, PM_REMOVE)) {
             if (received.message == takenMessage_ && takenMessage_ != 0) {
                 // The first instance holds the arguments: the next later start may come.
+                taken_ = true;
+                if (received.wParam == kTakenWillNotServe) willNotServe_ = true;
                 releaseForwardLock();
                 requestMapping_.reset();
                 continue;
             }
             if (received.message != message_) continue;  // other messages are dropped
-            answered_ = true;
-            answer_ = static_cast<int>(static_cast<DWORD>(received.wParam));
+            if (static_cast<std::uintptr_t>(received.lParam) == kAnswerNotServed) {
+                notServed(L"the first instance could not serve it (its VM has gone, or never ran)");
+            } else {
+                answered_ = true;
+                answer_ = static_cast<int>(static_cast<DWORD>(received.wParam));
+            }
         }
         if (answered_) break;
         const DWORD woke = MsgWaitForMultipleObjects(1, &process, FALSE, INFINITE, QS_ALLPOSTMESSAGE);
         if (woke == WAIT_OBJECT_0) {
             // An answer posted right before the end still counts.
-            if (PeekMessageW(&received, nullptr, message_, message_, PM_REMOVE)) {
+            if (PeekMessageW(&received, nullptr, message_, message_, PM_REMOVE) &&
+                static_cast<std::uintptr_t>(received.lParam) != kAnswerNotServed) {
                 answered_ = true;
                 answer_ = static_cast<int>(static_cast<DWORD>(received.wParam));
+            } else if (taken_ && !willNotServe_) {
+                notServed(L"the first instance ended before it answered");
             } else {
-                answerWithFirstInstanceEnd();
+                // It takes no later starts (or is of an earlier build): this
+                // start ends with it.
+                answered_ = true;
+                answer_ = exitCodeOf(process);
             }
         } else if (woke == WAIT_FAILED) {
             Sleep(100);
         }
     }
-    const int result = answer_;
+    LaterStartEnd end;
+    end.served = !notServed_;
+    end.exitCode = notServed_ ? -1 : answer_;
+    end.reason = offReason_;
+    // The start runs the application next: as the first instance, once the
+    // one that is ending has gone.
+    if (notServed_ && process != nullptr) WaitForSingleObject(process, 30000);
     close();
-    return result;
+    return end;
 }
 
 void SingleInstance::signalMainStarting() {

@@ -12,12 +12,25 @@
 
 // What the first instance does with a later start's arguments, on a worker
 // thread of its own once main is about to run. reply(code) ends the later
-// start with code; it is called at most once, or not at all (then the later
-// start ends when the first instance ends).
+// start with code; it is called at most once. The outcome says what the later
+// start learns otherwise.
+enum class ServeOutcome {
+    answered,      // reply was called (or will be, by the call that runs)
+    notServed,     // nothing can serve it now (no VM, or it has gone): the later start runs the application
+    willNotServe,  // the application takes no later starts: the later start ends with this one
+};
 class InstanceRequestServer {
 public:
     virtual ~InstanceRequestServer() = default;
-    virtual void serve(const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply) = 0;
+    virtual ServeOutcome serve(const std::vector<std::wstring>& arguments,
+                               const std::function<void(int)>& reply) = 0;
+};
+
+// How a later start ended.
+struct LaterStartEnd {
+    bool served = true;  // false: the start is to run the application itself
+    int exitCode = 0;
+    std::wstring reason;  // why it was not served
 };
 
 // Single-instance mode: the first start of an executable runs the
@@ -35,18 +48,23 @@ public:
     // Takes the role of this start. A first instance serves later starts
     // through server from now on, at most eight at once; a later start
     // forwards its arguments and holds its turn until the first instance has
-    // taken them. False when a later start cannot forward them (the first
-    // instance does not take the request): the start then ends with -1. When the shared
-    // objects cannot be set up, the role is off and the start is an ordinary
-    // one.
+    // taken them. When the shared objects cannot be set up, or no first
+    // instance can be reached through them (a block without header, a
+    // listener that takes nothing, a block that no first instance of this
+    // executable owns), the role is off, offReason() says why, and the start
+    // is an ordinary one. False when the arguments cannot be forwarded at all
+    // (more than 1 MiB of them).
     bool start(const std::wstring& executablePath, const std::vector<std::wstring>& arguments,
                std::shared_ptr<InstanceRequestServer> server);
 
     Role role() const { return role_; }
+    const std::wstring& offReason() const { return offReason_; }
 
-    // A later start: waits for the first instance's answer, or for its end,
-    // and returns the exit code of this start.
-    int waitForFirstInstance();
+    // A later start: waits for the first instance's answer, or for its end.
+    // Not served (the first instance said so, or ended after taking the
+    // arguments without answering): this start is to run the application;
+    // the first instance has ended by then, or 30 s have passed.
+    LaterStartEnd waitForFirstInstance();
 
     // The first instance's main is about to run: the requests held back until
     // now are served.
@@ -62,10 +80,13 @@ public:
 private:
     bool startFirst(const std::wstring& name, std::shared_ptr<InstanceRequestServer> server);
     bool makeRequestMapping(const std::wstring& name, const std::vector<std::wstring>& arguments);
-    bool forward(const std::wstring& name, const std::vector<std::wstring>& arguments);
+    bool forward(const std::wstring& name, const std::wstring& executablePath,
+                 const std::vector<std::wstring>& arguments);
     void releaseForwardLock();
-    // The first instance has ended: so does this later start, with its code.
-    bool answerWithFirstInstanceEnd();
+    // No first instance can be reached: the role is off, for this reason.
+    bool unreachable(const std::wstring& reason);
+    // This later start was not served: it runs the application itself.
+    bool notServed(const std::wstring& reason);
 
     Role role_ = Role::off;
     std::shared_ptr<Shared> shared_;
@@ -79,4 +100,8 @@ private:
     UINT takenMessage_ = 0;        // the first instance has taken the arguments
     bool answered_ = false;
     int answer_ = 0;
+    bool taken_ = false;         // the first instance said it took the arguments
+    bool willNotServe_ = false;  // ... and that it will not serve them
+    bool notServed_ = false;
+    std::wstring offReason_;
 };

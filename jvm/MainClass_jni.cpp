@@ -423,7 +423,9 @@ bool runSecondaryMain(JNIEnv* env, const std::wstring& mainClass, const std::vec
         const jint result = env->CallStaticIntMethod(owner, method, array.get());
         // Asked before anything else, as JNI wants it after a call.
         const bool threw = env->ExceptionCheck();
-        reply(threw ? 0 : result);
+        // No result to answer with: 1, as java ends for an exception that
+        // escapes main; never the 0 of success.
+        reply(threw ? 1 : result);
     } else {
         // The later start need not wait for the work it asked for.
         reply(0);

@@ -69,7 +69,7 @@ jobjectArray toJavaStringArray(const std::vector<std::wstring>& texts, JNIEnv* e
 // Hands a later start's arguments to the main class's static
 // secondaryMain(String[]) on the calling thread, which is attached to the VM.
 // The void variant answers 0 through reply before it is called, the int
-// variant answers its result after it has returned. False, without an answer,
+// variant answers its result after it has returned, or 1 when it threw. False, without an answer,
 // when the class, the method or the array is missing; an exception is
 // described on System.err and nothing is left pending.
 bool runSecondaryMain(JNIEnv* env, const std::wstring& mainClass, const std::vector<std::wstring>& arguments,

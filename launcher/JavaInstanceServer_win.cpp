@@ -9,14 +9,18 @@ void JavaInstanceServer::serveWith(std::shared_ptr<JavaVmOwner> vm, bool keepAtt
     ReleaseSRWLockExclusive(&lock_);
 }
 
-void JavaInstanceServer::serve(const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply) {
+ServeOutcome JavaInstanceServer::serve(const std::vector<std::wstring>& arguments,
+                                       const std::function<void(int)>& reply) {
     AcquireSRWLockShared(&lock_);
     const std::shared_ptr<JavaVmOwner> vm = vm_;
     const bool keepAttached = keepAttached_;
     ReleaseSRWLockShared(&lock_);
-    if (!vm) return;
+    // No VM (Java did not start), or it has been destroyed.
+    if (!vm) return ServeOutcome::notServed;
     JNIEnv* env = vm->attachWorker();
-    if (env == nullptr) return;
-    runSecondaryMain(env, mainClass_, arguments, reply);
+    if (env == nullptr) return ServeOutcome::notServed;
+    const bool ran = runSecondaryMain(env, mainClass_, arguments, reply);
     if (!keepAttached) vm->detachWorker();
+    // Without secondaryMain the application takes no later starts.
+    return ran ? ServeOutcome::answered : ServeOutcome::willNotServe;
 }

@@ -20,7 +20,7 @@ public:
     // runtime ends the VM itself and its threads never leave it (IBM).
     void serveWith(std::shared_ptr<JavaVmOwner> vm, bool keepAttached);
 
-    void serve(const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply) override;
+    ServeOutcome serve(const std::vector<std::wstring>& arguments, const std::function<void(int)>& reply) override;
 
 private:
     const std::wstring mainClass_;

@@ -27,10 +27,27 @@ int Launcher::run() {
     // Taken out first, so that no program the application starts inherits it.
     const std::wstring handedOverBy = takeHandedOverBy();
     if (!loadSettings()) return kExitFailure;
-    if (!takeInstanceRole()) return kExitFailure;
+    // A later start that the first instance could not serve runs the
+    // application itself: the role is taken, and the start planned, again.
+    for (bool notServedBefore = false;; notServedBefore = true) {
+        if (!takeInstanceRole()) return kExitFailure;
+        StartFacts facts = gatherStartFacts(executablePath_, arguments_, instanceRole(), handedOverBy, settings_);
+        StartPlan plan = planStart(settings_, facts);
+        if (plan.route == StartRoute::laterStart) {
+            if (tracing()) {
+                for (const std::wstring& line : describeStartPlan(plan)) trace(line);
+            }
+            const LaterStartEnd end = singleInstance_.waitForFirstInstance();
+            if (end.served || notServedBefore) return end.exitCode;
+            if (tracing())
+                trace(L"single instance: not served (" + end.reason + L"); this start runs the application");
+            continue;
+        }
+        return carryOut(plan, facts);
+    }
+}
 
-    StartFacts facts = gatherStartFacts(executablePath_, arguments_, instanceRole(), handedOverBy, settings_);
-    StartPlan plan = planStart(settings_, facts);
+int Launcher::carryOut(StartPlan& plan, StartFacts& facts) {
     // Before the runtime is used: the pair product and the VM start there.
     if (!plan.workingFolder.empty()) SetCurrentDirectoryW(plan.workingFolder.c_str());
     if (plan.route == StartRoute::askUser && !askForRuntime(plan, facts)) return kExitFailure;
@@ -48,7 +65,6 @@ int Launcher::run() {
         singleInstance_.close();
         return handOver(plan.pair);
     case StartRoute::laterStart:
-        return singleInstance_.waitForFirstInstance();
     case StartRoute::askUser:
         return kExitFailure;
     case StartRoute::startJava:
@@ -101,10 +117,12 @@ bool Launcher::loadSettings() {
 bool Launcher::takeInstanceRole() {
     if (!settings_.singleInstance) return true;
     instanceServer_ = std::make_shared<JavaInstanceServer>(settings_.mainClass);
-    // False: a later start whose arguments could not be handed over ends
-    // with -1 and no message.
+    // False: a later start whose arguments could not be handed over at all
+    // (more than 1 MiB) ends with -1.
     if (!singleInstance_.start(executablePath_, arguments_, instanceServer_)) return false;
     if (tracing() && instanceRole() == InstanceRole::first) trace(L"single instance: the first instance");
+    if (tracing() && !singleInstance_.offReason().empty())
+        trace(L"single instance: off, " + singleInstance_.offReason() + L"; this start runs the application");
     return true;
 }
 

@@ -26,7 +26,8 @@ public:
     Launcher& operator=(const Launcher&) = delete;
 
     // The whole start, in its order: the command line, the settings (read
-    // once), the single-instance role, the plan, then the plan's route.
+    // once), the single-instance role, the plan, then the plan's route; a
+    // later start that was not served takes its role and plans once more.
     // Returns the process exit code; every failure has been reported.
     int run();
 
@@ -40,6 +41,9 @@ public:
 private:
     bool loadSettings();
     bool takeInstanceRole();
+    // The plan's route, from the working folder on: the refusal, the
+    // hand-over or the Java start (a later start's wait is run's own).
+    int carryOut(StartPlan& plan, StartFacts& facts);
     InstanceRole instanceRole() const;
     // The runtime-not-found dialog; the folder picked is stored and the
     // start planned again with it. False when the user left without one.

@@ -314,3 +314,57 @@ TEST_F(SingleInstance, ALaterStartKilledWhileHeldBackLosesNothingAndDoublesNothi
     std::sort(delivered.begin(), delivered.end());
     EXPECT_EQ(delivered, (std::vector<std::string>{"killed", "next"}));
 }
+
+TEST_F(SingleInstance, AnIntSecondaryMainThatThrowsEndsTheLaterStartWithOne) {
+    startFirst(L"Main=sleep:60000\nSecondaryMain=int\nSecondaryResult=7\nSecondaryAction=throw\n");
+    EXPECT_EQ(later(L"broken.txt").exitCode, 1u);
+}
+
+TEST_F(SingleInstance, ALaterStartNotServedRunsTheApplicationItself) {
+    // The first instance ends while it serves (the user closes it, or it
+    // crashes): the later start becomes the first instance and opens its file.
+    startFirst(L"Main=sleep:3000\nSecondaryMain=int\nSecondaryAction=sleep:10000\n");
+    auto latecomer = startAsync(L"doc.txt");
+    ASSERT_TRUE(awaitRecord("secondaryMain"));
+    endFirstInstance(0);
+    const RunResult run = latecomer.get();
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    const std::vector<RecordEntry> record = files.readRecord();
+    EXPECT_EQ(recordValues(record, "main").size(), 2u) << describe(record);
+    EXPECT_EQ(recordValues(record, "mainArgs.0").back(), "doc.txt");
+}
+
+TEST_F(SingleInstance, ABlockThatNoFirstInstanceOwnsLetsTheStartRunTheApplication) {
+    // Another program made the block first: zeros, then a header naming this
+    // test's own process.
+    std::wstring name = app.exePath();
+    std::replace(name.begin(), name.end(), L'\\', L'/');
+    UniqueHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 2092, name.c_str()));
+    ASSERT_TRUE(mapping);
+    UniqueWritableView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 2092));
+    ASSERT_TRUE(view);
+    auto* header = static_cast<DWORD*>(view.get());
+    ASSERT_TRUE(files.writeScenario(L""));
+    for (int garbled = 0; garbled < 2; ++garbled) {
+        if (garbled) {
+            header[0] = GetCurrentThreadId();
+            header[1] = GetCurrentProcessId();
+            header[2] = 0xC123;
+        }
+        files.clearRecord();
+        const RunResult run = later(L"own.txt");
+        EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+        EXPECT_EQ(recordValue(files.readRecord(), "mainArgs.0"), "own.txt") << garbled;
+    }
+}
+
+TEST_F(SingleInstance, ATurnThatAnotherProgramHoldsForGoodHoldsNoLaterStartForGood) {
+    std::wstring name = app.exePath();
+    std::replace(name.begin(), name.end(), L'\\', L'/');
+    UniqueHandle turn(CreateMutexW(nullptr, TRUE, (name + L"_fwd_mtx").c_str()));
+    ASSERT_TRUE(turn);
+    startFirst(L"Main=sleep:60000\nSecondaryMain=int\nSecondaryResult=4\n");
+    const RunResult run = later(L"waiting.txt");
+    EXPECT_EQ(run.exitCode, 4u) << describeRun(run);
+    EXPECT_EQ(recordValue(files.readRecord(), "secondaryArgs.0"), "waiting.txt");
+}

@@ -64,6 +64,10 @@ TEST(SecondaryMain, VoidAnswersBeforeTheCallAndIntAfterItWithItsResult) {
     EXPECT_EQ(thrown.replies, std::vector<int>{0});
     EXPECT_EQ(thrown.lastArgs, u"throw|");
     EXPECT_FALSE(thrown.pending);
+    // An int variant that throws gave no result: 1, as java ends then.
+    SecondaryRun intThrown = runSecondary("testapp/SecondaryInt", {L"throw"});
+    EXPECT_EQ(intThrown.replies, std::vector<int>{1});
+    EXPECT_FALSE(intThrown.pending);
 }
 
 TEST(SecondaryMain, NoAnswerWithoutTheMethodOrTheClass) {

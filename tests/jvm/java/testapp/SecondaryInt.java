@@ -14,6 +14,9 @@ public final class SecondaryInt {
     public static int secondaryMain(String[] args) {
         calls++;
         lastArgs = args;
+        if (args.length > 0 && args[0].equals("throw")) {
+            throw new IllegalStateException("cannot open " + args[0]);
+        }
         return 7;
     }
 }
