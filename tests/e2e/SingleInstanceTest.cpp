@@ -368,3 +368,21 @@ TEST_F(SingleInstance, ATurnThatAnotherProgramHoldsForGoodHoldsNoLaterStartForGo
     EXPECT_EQ(run.exitCode, 4u) << describeRun(run);
     EXPECT_EQ(recordValue(files.readRecord(), "secondaryArgs.0"), "waiting.txt");
 }
+
+TEST_F(SingleInstance, AFirstInstanceWhoseListenerIsGoneLetsTheStartRunTheApplication) {
+    startFirst(L"Main=sleep:60000\nSecondaryMain=void\n");
+    std::wstring name = app.exePath();
+    std::replace(name.begin(), name.end(), L'\\', L'/');
+    UniqueHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()));
+    ASSERT_TRUE(mapping);
+    UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 12));
+    ASSERT_TRUE(view);
+    UniqueHandle listener(OpenThread(THREAD_TERMINATE | SYNCHRONIZE, FALSE, static_cast<const DWORD*>(view.get())[0]));
+    ASSERT_TRUE(listener);
+    ASSERT_TRUE(TerminateThread(listener.get(), 0));
+    WaitForSingleObject(listener.get(), 5000);
+    ASSERT_TRUE(files.writeScenario(L"Main=return\n"));
+    const RunResult run = later(L"own.txt");
+    EXPECT_EQ(run.exitCode, 0u) << describeRun(run);
+    EXPECT_EQ(recordValues(files.readRecord(), "mainArgs.0").back(), "own.txt");
+}
