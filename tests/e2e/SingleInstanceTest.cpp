@@ -103,6 +103,26 @@ protected:
 
     RunResult later(const std::wstring& arguments) const { return runProgram(app.exePath(), options(arguments)); }
 
+    // A later start that the test ends itself: its process.
+    UniqueHandle startToKill(const std::wstring& arguments) const {
+        std::wstring commandLine = L"\"" + app.exePath() + L"\" " + arguments;
+        STARTUPINFOW startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        if (!CreateProcessW(app.exePath().c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &startup, &info))
+            return UniqueHandle();
+        CloseHandle(info.hThread);
+        return UniqueHandle(info.hProcess);
+    }
+
+    // The shared objects' name: the executable's path with "/" for "\".
+    std::wstring instanceName() const {
+        std::wstring name = app.exePath();
+        std::replace(name.begin(), name.end(), L'\\', L'/');
+        return name;
+    }
+
     void endFirstInstance(UINT code) const {
         const auto pid = recordValue(files.readRecord(), "pid");
         if (!pid) return;
@@ -240,14 +260,8 @@ TEST_F(SingleInstance, NoLaterStartHangsWhenTheFirstInstanceOrAnotherLaterStartI
     // A later start killed while it holds its turn (its call runs) leaves the
     // way free: the next one takes the turn over.
     startFirst(L"Main=sleep:20000\nSecondaryMain=int\nSecondaryResult=7\nSecondaryAction=sleep:2000\n");
-    std::wstring commandLine = L"\"" + app.exePath() + L"\" killed";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(CreateProcessW(app.exePath().c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &info));
-    UniqueHandle killed(info.hProcess);
-    UniqueHandle killedThread(info.hThread);
+    UniqueHandle killed = startToKill(L"killed");
+    ASSERT_TRUE(killed);
     ASSERT_TRUE(awaitRecord("secondaryMain"));
     TerminateProcess(killed.get(), 1);
     RunResult next = later(L"next");
@@ -276,8 +290,7 @@ TEST_F(SingleInstance, AFloodOfForgedRequestsMakesNoThreadEachAndNoRealListTwice
     startFirst(L"Main=sleep:60000\nSecondaryMain=void\nSecondaryAction=sleep:100\n");
     EXPECT_EQ(later(L"real.txt").exitCode, 0u);
     // Any program can post requests: 500 of them, as an earlier build's.
-    std::wstring name = app.exePath();
-    std::replace(name.begin(), name.end(), L'\\', L'/');
+    const std::wstring name = instanceName();
     UniqueHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()));
     ASSERT_TRUE(mapping);
     UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 12));
@@ -297,14 +310,8 @@ TEST_F(SingleInstance, ALaterStartKilledWhileHeldBackLosesNothingAndDoublesNothi
     // Held back until main is about to run: the first instance is still
     // starting when one later start comes and is killed, and another comes.
     startFirst(L"Main=sleep:60000\nSecondaryMain=void\nCreateDelay=4000\n", "loaded");
-    std::wstring commandLine = L"\"" + app.exePath() + L"\" killed";
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    ASSERT_TRUE(CreateProcessW(app.exePath().c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                               &startup, &info));
-    UniqueHandle killed(info.hProcess);
-    UniqueHandle killedThread(info.hThread);
+    UniqueHandle killed = startToKill(L"killed");
+    ASSERT_TRUE(killed);
     Sleep(1000);
     TerminateProcess(killed.get(), 1);
     EXPECT_EQ(later(L"next").exitCode, 0u);
@@ -337,8 +344,7 @@ TEST_F(SingleInstance, ALaterStartNotServedRunsTheApplicationItself) {
 TEST_F(SingleInstance, ABlockThatNoFirstInstanceOwnsLetsTheStartRunTheApplication) {
     // Another program made the block first: zeros, then a header naming this
     // test's own process.
-    std::wstring name = app.exePath();
-    std::replace(name.begin(), name.end(), L'\\', L'/');
+    const std::wstring name = instanceName();
     UniqueHandle mapping(CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 2092, name.c_str()));
     ASSERT_TRUE(mapping);
     UniqueWritableView view(MapViewOfFile(mapping.get(), FILE_MAP_WRITE, 0, 0, 2092));
@@ -359,8 +365,7 @@ TEST_F(SingleInstance, ABlockThatNoFirstInstanceOwnsLetsTheStartRunTheApplicatio
 }
 
 TEST_F(SingleInstance, ATurnThatAnotherProgramHoldsForGoodHoldsNoLaterStartForGood) {
-    std::wstring name = app.exePath();
-    std::replace(name.begin(), name.end(), L'\\', L'/');
+    const std::wstring name = instanceName();
     UniqueHandle turn(CreateMutexW(nullptr, TRUE, (name + L"_fwd_mtx").c_str()));
     ASSERT_TRUE(turn);
     startFirst(L"Main=sleep:60000\nSecondaryMain=int\nSecondaryResult=4\n");
@@ -371,8 +376,7 @@ TEST_F(SingleInstance, ATurnThatAnotherProgramHoldsForGoodHoldsNoLaterStartForGo
 
 TEST_F(SingleInstance, AFirstInstanceWhoseListenerIsGoneLetsTheStartRunTheApplication) {
     startFirst(L"Main=sleep:60000\nSecondaryMain=void\n");
-    std::wstring name = app.exePath();
-    std::replace(name.begin(), name.end(), L'\\', L'/');
+    const std::wstring name = instanceName();
     UniqueHandle mapping(OpenFileMappingW(FILE_MAP_READ, FALSE, name.c_str()));
     ASSERT_TRUE(mapping);
     UniqueMappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 12));
