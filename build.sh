@@ -17,7 +17,8 @@ jobs=${LAUNCHER_JOBS:-$(nproc)}
 # A fresh machine gets the packages first (as root, or through sudo).
 ensure_tools() {
     local tool
-    for tool in cmake ninja wine wineserver i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix javac; do
+    for tool in cmake ninja wine wineserver i686-w64-mingw32-g++-posix x86_64-w64-mingw32-g++-posix javac \
+        wrestool osslsigncode mvn; do
         if ! command -v "$tool" >/dev/null 2>&1; then
             "$root/cmake/install-packages.sh"
             return
@@ -25,6 +26,7 @@ ensure_tools() {
     done
     [ -d /usr/src/googletest ] && [ -f /usr/i686-w64-mingw32/lib/libz.a ] && command -v patch >/dev/null \
         && [ -x /usr/bin/import ] && command -v xwininfo >/dev/null \
+        && /usr/bin/python3 -c 'import pefile' 2>/dev/null \
         || "$root/cmake/install-packages.sh"
 }
 
@@ -126,7 +128,8 @@ case "${1:-}" in
         if [ "$x86_runs" = no ]; then
             # The same application on the 64-bit build of the launcher.
             arch=win64
-            cp "$build/win64/bin/launcher64.exe" "$run/Sample.exe"
+            java -jar "$root/dist/launcher-brand.jar" --arch x64 --output "$run/Sample.exe" \
+                --settings "$root/sample/Sample.ini" --messages en
         fi
         cp "$build/$arch/bin/realjvm.dll" "$run/jre/bin/server/jvm.dll"
         : > "$run/jre/bin/java.dll"

@@ -4,7 +4,10 @@
 # GoogleTest, clang with its sanitizer and fuzzer runtimes, a JDK, and what
 # building the real test VM for Windows needs (make, patch, zlib for Linux and
 # for mingw-w64), and ImageMagick and the X utilities for the pictures of the
-# dialogs taken under Xvfb.
+# dialogs taken under Xvfb; for the branding tool's tests, the independent
+# readers of executables (python3-pefile, icoutils, osslsigncode) and Maven
+# with the plugins a jar build and the exec plugin need, from Debian's own
+# repository (offline).
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 sudo=
@@ -47,6 +50,9 @@ for attempt in 1 2 3 4 5 6; do
     g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix \
     cmake ninja-build googletest g++ clang libclang-rt-14-dev \
     openjdk-17-jdk-headless xvfb xauth \
-    make patch zlib1g-dev libz-mingw-w64-dev imagemagick x11-utils && exit 0
+    make patch zlib1g-dev libz-mingw-w64-dev imagemagick x11-utils \
+    python3-pefile icoutils osslsigncode openssl \
+    maven libexec-maven-plugin-java libmaven-resources-plugin-java libmaven-compiler-plugin-java \
+    libsurefire-java libmaven-jar-plugin-java && exit 0
 done
 exit 1

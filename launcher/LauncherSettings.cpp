@@ -146,18 +146,20 @@ JavaStartSettings readJavaStartSettings(SettingsStore& layered, const LauncherSe
 }
 
 bool readSettings(SettingsSources& sources, LauncherSettings& settings) {
-    SettingsStore& file = sources.configFile();
-    settings.productCode = read(file, kProductSection, L"Product Code");
-    settings.upgradeCode = read(file, kProductSection, L"Upgrade Code");
-    settings.productName = read(file, kProductSection, L"Product Name");
+    // The upgrade code selects the embedded base settings, so it comes from
+    // the file alone; everything else may come from the base when the file
+    // lacks it, so that an application can ship without a file.
+    settings.upgradeCode = read(sources.configFile(), kProductSection, L"Upgrade Code");
     SettingsStore& layered = sources.layered(settings.upgradeCode);
+    settings.productCode = read(layered, kProductSection, L"Product Code");
+    settings.productName = read(layered, kProductSection, L"Product Name");
     if (!readLauncherSettings(settings, layered, sources.userFile(settings.productName, settings.productCode)))
         return false;
     settings.java = readJavaStartSettings(layered, settings);
-    settings.display.splashImage = read(file, kDisplaySection, L"Splash Screen");
+    settings.display.splashImage = read(layered, kDisplaySection, L"Splash Screen");
     if (!settings.display.splashImage.empty()) {
-        settings.display.preferNativeSplash = isYes(read(file, kDisplaySection, L"Preffer Native Splash Screen"));
-        settings.display.splashShadow = wantsSplashShadow(read(file, kDisplaySection, L"Splash Screen Shadow"));
+        settings.display.preferNativeSplash = isYes(read(layered, kDisplaySection, L"Preffer Native Splash Screen"));
+        settings.display.splashShadow = wantsSplashShadow(read(layered, kDisplaySection, L"Splash Screen Shadow"));
     }
     return true;
 }

@@ -50,6 +50,8 @@
 #define IDC_ERROR_ICON 204
 #define IDC_DOWNLOAD_LINK 205
 #define IDC_BROWSE_HINT 206
+#define IDC_JRE_PATH_LABEL 207
+#define IDC_NO_JRE_GROUP 213
 
 // Unhandled exception dialog.
 #define IDD_JAVA_EXCEPTION 231
@@ -59,3 +61,6 @@
 #define IDC_EXCEPTION_HINT 211
 #define IDC_EXCEPTION_WARNING 212
 #define IDC_SIZE_GRIP 59393
+
+// Base settings embedded by the branding tool (RCDATA; this build has none).
+#define IDR_EMBEDDED_SETTINGS 1
