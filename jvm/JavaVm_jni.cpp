@@ -92,3 +92,16 @@ JNIEnv* JavaVmOwner::attachWorker() {
 void JavaVmOwner::detachWorker() {
     if (JavaVM* vm = serving_) vm->DetachCurrentThread();
 }
+
+bool JavaVmOwner::exitApplication(int status) {
+    JNIEnv* env = attachWorker();
+    if (env == nullptr) return false;
+    jclass system = env->FindClass("java/lang/System");
+    jmethodID exitMethod = system != nullptr ? env->GetStaticMethodID(system, "exit", "(I)V") : nullptr;
+    if (exitMethod != nullptr) env->CallStaticVoidMethod(system, exitMethod, status);
+    // Only when the application refuses to end (a security manager).
+    if (env->ExceptionCheck()) env->ExceptionClear();
+    if (system != nullptr) env->DeleteLocalRef(system);
+    detachWorker();
+    return exitMethod != nullptr;
+}

@@ -60,6 +60,11 @@ public:
     JNIEnv* attachWorker();
     void detachWorker();
 
+    // Ends the application as System.exit(status) does, from any thread: the
+    // VM runs the shutdown hooks and ends the process. False when there is
+    // no VM to end (not yet created, or destroyed) or it has no System.exit.
+    bool exitApplication(int status);
+
 private:
     JvmEntryPoints entryPoints_;
     JavaVM* vm_ = nullptr;

@@ -1,6 +1,9 @@
 #include "launcher/ErrorReport_win.h"
 
+#include "launcher/ConsoleFlavour_win.h"
+#include "launcher/ConsoleMessage.h"
 #include "launcher/MessageText.h"
+#include "util/FileSystem_win.h"
 #include "resources/resource.h"
 
 #include <cstdint>
@@ -15,6 +18,12 @@ std::wstring loadText(UINT id) {
 }
 
 void showError(HWND owner, const std::wstring& text) {
+    // The console flavour tells its caller on standard error; a box only when
+    // there is none, so that no message is lost.
+    if (isConsoleProgram()) {
+        DWORD error = 0;
+        if (writeToStandardError(consoleMessage(programNameOf(moduleFileName(nullptr, error)), text))) return;
+    }
     MessageBoxW(owner, text.c_str(), nullptr, MB_OK | MB_ICONERROR);
 }
 

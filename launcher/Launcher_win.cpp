@@ -6,6 +6,7 @@
 #include "jvm/JvmLibrary_win.h"
 #include "launcher/ConfigPaths.h"
 #include "launcher/ConfigurationFiles_win.h"
+#include "launcher/ConsoleFlavour_win.h"
 #include "launcher/ErrorReport_win.h"
 #include "launcher/ExitCodes.h"
 #include "launcher/JavaInstanceServer_win.h"
@@ -111,6 +112,15 @@ bool Launcher::loadSettings() {
         showError(messageOwner(), loadText(IDS_NO_MAIN_CLASS));
         return false;
     }
+    if (isConsoleProgram()) {
+        // A command-line tool's caller sees what went wrong on standard
+        // error and in the exit code, never a dialog it may not be there to
+        // close; the pair product's exit code is the tool's.
+        settings_.failureCheck = false;
+        settings_.java.failureCheck = false;
+        settings_.pairReturnCode = true;
+        if (tracing()) trace(L"console flavour: no exception dialog, the pair product's exit code is passed on");
+    }
     return true;
 }
 
@@ -140,6 +150,10 @@ bool Launcher::askForRuntime(StartPlan& plan, StartFacts& facts) {
     const ComposedText requirement = requirementSentence(settings_.minVersion, settings_.maxVersion);
     const std::wstring message = formatText(loadText(runtimeNotFoundMessageId(settings_.jvmType)),
                                             {formatText(loadText(requirement.id), requirement.arguments)});
+    if (isConsoleProgram()) {
+        showError(messageOwner(), message + L" " + loadText(IDS_DOWNLOAD_PAGE));
+        return false;
+    }
     PickedRuntime picked;
     if (showRuntimeNotFoundDialog(GetActiveWindow(), message, settings_.jvmType, !settings_.pairProduct.empty(),
                                   picked) != 1)
@@ -186,10 +200,29 @@ int Launcher::handOver(const PairPlan& pair) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
+    // A console sibling writes to this program's standard handles, whatever
+    // the caller made of them (a console, a file, a pipe), and the console's
+    // events are its own while this one waits for its exit code.
+    const bool console = isConsoleProgram();
+    UniqueHandle standard[3];
+    if (console) {
+        leaveConsoleEventsToChild();
+        const DWORD ids[3] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+        for (int i = 0; i < 3; ++i) {
+            HANDLE copy = nullptr;
+            if (DuplicateHandle(GetCurrentProcess(), GetStdHandle(ids[i]), GetCurrentProcess(), &copy, 0, TRUE,
+                                DUPLICATE_SAME_ACCESS))
+                standard[i].reset(copy);
+        }
+        startup.dwFlags |= STARTF_USESTDHANDLES;
+        startup.hStdInput = standard[0].get();
+        startup.hStdOutput = standard[1].get();
+        startup.hStdError = standard[2].get();
+    }
     // The sibling learns that it was handed this start, so that it never
     // hands it on again; the variable is this child's alone.
     SetEnvironmentVariableW(kHandedOverByVariable, executablePath_.c_str());
-    const BOOL started = CreateProcessW(pair.program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+    const BOOL started = CreateProcessW(pair.program.c_str(), &commandLine[0], nullptr, nullptr, console, 0, nullptr,
                                         nullptr, &startup, &process);
     const DWORD error = GetLastError();
     SetEnvironmentVariableW(kHandedOverByVariable, nullptr);
@@ -240,6 +273,7 @@ int Launcher::startJava(const StartPlan& plan) {
     if (plan.java.classPathMissing) showError(messageOwner(), loadText(IDS_NO_CLASS_PATH));
 
     vm_ = std::make_shared<JavaVmOwner>(entryPoints);
+    if (isConsoleProgram()) forwardConsoleEventsTo(vm_);
     if (instanceServer_) instanceServer_->serveWith(vm_, keepsMainThreadAlive(plan.runtime));
     const std::uint32_t stackSize =
         plan.java.threadStackSize != 0 ? plan.java.threadStackSize : vm_->defaultThreadStackSize();

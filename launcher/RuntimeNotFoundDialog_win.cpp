@@ -61,6 +61,9 @@ INT_PTR CALLBACK runtimeNotFoundProc(HWND dialog, UINT message, WPARAM wParam, L
     case WM_INITDIALOG:
         state = reinterpret_cast<RuntimeNotFoundDialog*>(lParam);
         SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        // The page comes from the string table, as in the console flavour's
+        // message, so that a branded executable can name its own.
+        SetDlgItemTextW(dialog, IDC_DOWNLOAD_LINK, loadText(IDS_DOWNLOAD_PAGE).c_str());
         makeHyperLink(GetDlgItem(dialog, IDC_DOWNLOAD_LINK));
         SetDlgItemTextW(dialog, IDC_JRE_MESSAGE, state->message->c_str());
         EnableWindow(GetDlgItem(dialog, IDOK), FALSE);

@@ -20,7 +20,9 @@ void __verbose_terminate_handler() {
 }  // namespace __gnu_cxx
 #endif
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+namespace {
+
+int launch() {
     // Before anything else loads: no DLL from beside the executable.
     restrictDllSearchToSystem32();
     startTrace();
@@ -38,3 +40,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (tracing()) trace(L"exit code " + std::to_wstring(exitCode));
     return exitCode;
 }
+
+}  // namespace
+
+// The console flavour is the same program with the console subsystem; it
+// tells by its own image which one it is (isConsoleProgram).
+#ifdef LAUNCHER_CONSOLE
+extern "C" int wmain(int, wchar_t**) {
+    return launch();
+}
+#else
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    return launch();
+}
+#endif

@@ -1,5 +1,6 @@
 #include "support/LauncherProcess_win.h"
 
+#include "support/FileBytes_win.h"
 #include "util/UniqueResource_win.h"
 
 #include <algorithm>
@@ -245,6 +246,45 @@ int pressOkOrCancel(HWND dialog, const SeenDialog&) {
     return ok != nullptr && IsWindowEnabled(ok) ? IDOK : IDCANCEL;
 }
 
+namespace {
+
+// Files in the temp folder as a console program's standard streams; handles
+// the child inherits, the files removed again at the end.
+struct StandardFiles {
+    std::wstring paths[3];
+    UniqueFile input, output, error;
+
+    bool open(const std::string& inputText) {
+        wchar_t folder[MAX_PATH + 1] = {};
+        GetTempPathW(MAX_PATH, folder);
+        SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+        UniqueFile* files[3] = {&input, &output, &error};
+        for (int i = 0; i < 3; ++i) {
+            wchar_t name[MAX_PATH + 1] = {};
+            if (!GetTempFileNameW(folder, L"std", 0, name)) return false;
+            paths[i] = name;
+            files[i]->reset(CreateFileW(name, i == 0 ? GENERIC_READ | GENERIC_WRITE : GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+            if (!*files[i]) return false;
+        }
+        DWORD written = 0;
+        WriteFile(input.get(), inputText.data(), static_cast<DWORD>(inputText.size()), &written, nullptr);
+        SetFilePointer(input.get(), 0, nullptr, FILE_BEGIN);
+        return true;
+    }
+
+    ~StandardFiles() {
+        input.reset();
+        output.reset();
+        error.reset();
+        for (const std::wstring& path : paths)
+            if (!path.empty()) DeleteFileW(path.c_str());
+    }
+};
+
+}  // namespace
+
 RunResult runProgram(const std::wstring& program, const RunOptions& options) {
     RunResult result;
     std::wstring commandLine = L"\"" + program + L"\"";
@@ -258,8 +298,19 @@ RunResult runProgram(const std::wstring& program, const RunOptions& options) {
     UniqueHandle job = createJob();
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    StandardFiles streams;
+    if (options.standardStreams) {
+        if (!streams.open(options.standardInput)) {
+            result.startError = GetLastError();
+            return result;
+        }
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = streams.input.get();
+        startup.hStdOutput = streams.output.get();
+        startup.hStdError = streams.error.get();
+    }
     PROCESS_INFORMATION info{};
-    if (!CreateProcessW(program.c_str(), commandBuffer.data(), nullptr, nullptr, FALSE,
+    if (!CreateProcessW(program.c_str(), commandBuffer.data(), nullptr, nullptr, options.standardStreams,
                         CREATE_SUSPENDED | CREATE_UNICODE_ENVIRONMENT, environment.data(),
                         directory.c_str(), &startup, &info)) {
         result.startError = GetLastError();
@@ -299,6 +350,12 @@ RunResult runProgram(const std::wstring& program, const RunOptions& options) {
         }
     }
     GetExitCodeProcess(process.get(), &result.exitCode);
+    if (options.standardStreams) {
+        streams.output.reset();
+        streams.error.reset();
+        result.standardOutput = readFileBytes(streams.paths[1]);
+        result.standardError = readFileBytes(streams.paths[2]);
+    }
     return result;
 }
 

@@ -42,6 +42,11 @@ struct RunOptions {
     // program is ended and the result says timedOut.
     DWORD timeoutMs = 30000;
     DialogAnswer answer = pressOkOrCancel;
+    // A console program's standard streams: input from this text, output
+    // and error into files, read back into the result. Off: the program gets
+    // no standard handles of the test's.
+    bool standardStreams = false;
+    std::string standardInput;
 };
 
 struct RunResult {
@@ -53,6 +58,9 @@ struct RunResult {
     // Every dialog of the program (and of programs it started), in the order
     // in which they appeared.
     std::vector<SeenDialog> dialogs;
+    // With RunOptions::standardStreams: the bytes written to each.
+    std::string standardOutput;
+    std::string standardError;
 };
 
 // Starts program with options, closes each dialog box it shows as

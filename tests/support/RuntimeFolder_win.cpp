@@ -90,8 +90,8 @@ bool makeRuntimeHome(const std::wstring& home, VmKind kind, StandIn variant, Mac
     return true;
 }
 
-bool layOutRealJava(const std::wstring& appFolder) {
-    const std::wstring bin = testBinFolder();
+bool layOutRealJava(const std::wstring& appFolder, const std::wstring& binFolder) {
+    const std::wstring bin = binFolder.empty() ? testBinFolder() : binFolder;
     const std::wstring jre = appFolder + L"\\jre";
     if (!createFolderTree(jre + L"\\bin\\server") || !createFolderTree(appFolder + L"\\lib")) return false;
     if (!CopyFileW((bin + L"\\realjvm.dll").c_str(), (jre + L"\\bin\\server\\jvm.dll").c_str(), FALSE)) return false;
@@ -99,7 +99,7 @@ bool layOutRealJava(const std::wstring& appFolder) {
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!marker) return false;
     for (const wchar_t* jar : {L"realapp.jar", L"realhelper.jar"}) {
-        if (!CopyFileW((bin + L"\\realjava\\" + jar).c_str(), (appFolder + L"\\lib\\" + jar).c_str(), FALSE))
+        if (!CopyFileW((testBinFolder() + L"\\realjava\\" + jar).c_str(), (appFolder + L"\\lib\\" + jar).c_str(), FALSE))
             return false;
     }
     return true;

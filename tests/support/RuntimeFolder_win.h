@@ -40,7 +40,8 @@ bool createFolderTree(const std::wstring& folder);
 // appFolder\jre\, the runtime beside the executable, and the real test
 // application's jars (realapp.jar with its main classes, realhelper.jar with
 // a class they use) in appFolder\lib. False when either was not built.
-bool layOutRealJava(const std::wstring& appFolder);
+// binFolder: where the VM comes from (another architecture's build).
+bool layOutRealJava(const std::wstring& appFolder, const std::wstring& binFolder = L"");
 
 // The folder of the running test program, where the build puts the launcher,
 // the stand-ins and the real test VM.

@@ -43,6 +43,7 @@ public final class Brander {
     private boolean longPathAware;
     private boolean removeSignature;
     private boolean pairProduct;
+    private boolean console;
 
     // The executable made from the 32-bit launcher (or the 64-bit one after arch("x64")).
     public Brander output(Path file) {
@@ -158,6 +159,13 @@ public final class Brander {
         return this;
     }
 
+    // Makes the console flavour (launcherc.exe, launcher64c.exe) for
+    // command-line tools instead of the GUI one.
+    public Brander console(boolean on) {
+        console = on;
+        return this;
+    }
+
     private Brander version(String key, String text) {
         versionStrings.put(key, text);
         return this;
@@ -208,7 +216,7 @@ public final class Brander {
     }
 
     private Input input(Path file, boolean x64) throws BrandException {
-        String carried = x64 ? "launcher64.exe" : "launcher.exe";
+        String carried = (x64 ? "launcher64" : "launcher") + (console ? "c" : "") + ".exe";
         Input input;
         if (file != null) {
             try {

@@ -19,6 +19,7 @@ public final class Main {
         + "  --output FILE            the executable made from the 32-bit launcher (x64 with --arch x64)\n"
         + "  --output64 FILE          the executable made from the 64-bit launcher (the pair product)\n"
         + "  --arch x86|x64           which launcher --output is made from (default x86)\n"
+        + "  --console                make the console flavour, for command-line tools (launcherc.exe)\n"
         + "  --launcher FILE          make --output from this launcher instead of the one carried here\n"
         + "  --launcher64 FILE        make --output64 from this launcher\n"
         + "  --icon FILE              an .ico file or a PNG picture (16 to 256 pixels); may be repeated\n"
@@ -64,6 +65,8 @@ public final class Main {
                     brander.longPathAware(true);
                 } else if (option.equals("--remove-signature")) {
                     brander.removeSignature(true);
+                } else if (option.equals("--console")) {
+                    brander.console(true);
                 } else {
                     if (i + 1 >= args.length || !option.startsWith("--"))
                         return usage(err, option.startsWith("--") ? option + " needs a value." : "Unknown argument " + option + ".");

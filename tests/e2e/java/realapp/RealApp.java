@@ -70,6 +70,31 @@ public final class RealApp {
             throw new Unprintable();
         } else if (action.equals("cycle")) {
             throw new Cycle();
+        } else if (action.equals("ask")) {
+            // A command-line tool that asks a question on standard input.
+            System.out.println("Your name?");
+            System.out.flush();
+            String name = new java.io.BufferedReader(new java.io.InputStreamReader(System.in)).readLine();
+            System.out.println("Hello, " + name + "!");
+        } else if (action.equals("hook")) {
+            // Waits to be interrupted; the shutdown hook leaves args[1].
+            final String hookFile = args[1];
+            Runtime.getRuntime().addShutdownHook(new Thread(new Runnable() {
+                public void run() {
+                    try {
+                        java.io.FileOutputStream out = new java.io.FileOutputStream(hookFile);
+                        out.write("hook ran".getBytes("UTF-8"));
+                        out.close();
+                    } catch (java.io.IOException e) {
+                        throw new RuntimeException(e);
+                    }
+                }
+            }));
+            System.out.println("waiting");
+            System.out.flush();
+            new java.io.FileOutputStream(args[2]).close();
+            Thread.sleep(30000);
+            System.out.println("never interrupted");
         } else if (action.equals("print")) {
             System.out.println("out line");
             System.err.println("err line");

@@ -33,6 +33,7 @@ public final class BrandToolTest {
         run("aSignedLauncherIsRefusedUnlessItsSignatureIsDropped", BrandToolTest::signedLauncher);
         run("badInputNamesTheFileAndLeavesNoOutput", BrandToolTest::badInput);
         run("theCommandLineExplainsItself", BrandToolTest::commandLine);
+        run("consoleMakesTheConsoleFlavourOfBoth", BrandToolTest::consoleFlavour);
         Checks.exit();
     }
 
@@ -101,6 +102,22 @@ public final class BrandToolTest {
         expect(result.getInt(optional + 56) == ((last.virtualAddress + last.virtualSize + alignment - 1) & -alignment),
                "the image size ends with the last section");
         expect(branded.length == last.rawPointer + last.rawSize, "nothing follows the last section");
+    }
+
+    private static void consoleFlavour() throws Exception {
+        String[] err = new String[1];
+        for (boolean console : new boolean[] {false, true}) {
+            Path out = work.resolve(console ? "Tool.exe" : "Gui.exe");
+            Path out64 = work.resolve(console ? "Tool64.exe" : "Gui64.exe");
+            int code = console ? brand(err, "--console", "--output", out.toString(), "--output64", out64.toString())
+                               : brand(err, "--output", out.toString(), "--output64", out64.toString());
+            Checks.expect(code == 0, "exit code " + code + ": " + err[0]);
+            for (Path exe : new Path[] {out, out64}) {
+                ByteBuffer image = Checks.le(Files.readAllBytes(exe));
+                int subsystem = image.getShort(image.getInt(0x3c) + 24 + 68);
+                Checks.expect(subsystem == (console ? 3 : 2), exe + " has subsystem " + subsystem);
+            }
+        }
     }
 
     private static void settingsAreEmbedded() throws Exception {
