@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -80,16 +79,6 @@ ACTCTX_REQUESTED_RUN_LEVEL requestedRunLevel(const std::wstring& file) {
                                    &written);
     ReleaseActCtx(handle);
     return read ? level.RunLevel : ACTCTX_RUN_LEVEL_NUMBERS;
-}
-
-std::string units(const std::wstring& text) {
-    std::string out;
-    char unit[8];
-    for (wchar_t c : text) {
-        std::snprintf(unit, sizeof unit, "%x ", static_cast<unsigned>(c));
-        out += unit;
-    }
-    return out;
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <future>
 #include <string>
 
@@ -22,17 +21,6 @@ const DWORD kLauncherFailed = 0xFFFFFFFF;
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
-}
-
-// The UTF-16 units of text as RealApp prints them: hex, each followed by a space.
-std::string units(const std::wstring& text) {
-    std::string out;
-    char unit[8];
-    for (wchar_t c : text) {
-        std::snprintf(unit, sizeof unit, "%x ", static_cast<unsigned>(c));
-        out += unit;
-    }
-    return out;
 }
 
 // An application folder with the launcher, the real VM as jre\ beside it, and

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
 namespace {
 
 const wchar_t* vmFolder(VmKind kind) {
@@ -103,6 +105,16 @@ bool layOutRealJava(const std::wstring& appFolder, const std::wstring& binFolder
             return false;
     }
     return true;
+}
+
+std::string units(const std::wstring& text) {
+    std::string out;
+    char unit[8];
+    for (wchar_t c : text) {
+        std::snprintf(unit, sizeof unit, "%x ", static_cast<unsigned>(c));
+        out += unit;
+    }
+    return out;
 }
 
 std::wstring testBinFolder() {

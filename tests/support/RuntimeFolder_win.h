@@ -43,6 +43,10 @@ bool createFolderTree(const std::wstring& folder);
 // binFolder: where the VM comes from (another architecture's build).
 bool layOutRealJava(const std::wstring& appFolder, const std::wstring& binFolder = L"");
 
+// The UTF-16 units of text as the real test application prints them: hex,
+// each followed by a space.
+std::string units(const std::wstring& text);
+
 // The folder of the running test program, where the build puts the launcher,
 // the stand-ins and the real test VM.
 std::wstring testBinFolder();
