@@ -63,7 +63,10 @@ StartPlan planStart(const LauncherSettings& settings, const StartFacts& facts) {
     }
 
     if (plan.runtime.handOverToPair) {
-        plan.pair.program = absolutePathFrom(settings.pairProduct, workingFolder);
+        // A relative name means the sibling beside this executable: a tool
+        // run from a script's folder, or an application opened through a
+        // document elsewhere, must still find it.
+        plan.pair.program = absolutePathFrom(settings.pairProduct, workingFolderOf(facts.executablePath));
         plan.pair.waitForExit = settings.pairReturnCode;
         // Either would start processes without end.
         if (namesThisExecutable(plan.pair.program, facts)) {

@@ -157,6 +157,15 @@ TEST_F(ConsoleFlavour, TheConsoleSiblingWritesToTheSameStreamsAndItsCodeIsPassed
     RunResult run = script(L"exit 42");
     EXPECT_EQ(run.exitCode, 42u) << describeRun(run) << run.standardError;
     EXPECT_EQ(run.standardOutput, "exiting with 42\r\n");
+
+    // Ctrl+C in the shared console is the sibling's: its hook runs, and the
+    // waiting launcher passes its code on instead of ending first.
+    const std::wstring hook = app.appPath() + L"\\hook.txt";
+    const std::wstring waiting = app.appPath() + L"\\waiting.txt";
+    std::string screen;
+    run = atPrompt(L"hook \"" + hook + L"\" \"" + waiting + L"\"", screen, waiting);
+    EXPECT_EQ(run.exitCode, 130u) << describeRun(run) << screen;
+    EXPECT_EQ(readFileBytes(hook), "hook ran") << screen;
 }
 
 TEST_F(ConsoleFlavour, ALaterStartEndsWithTheFirstInstancesAnswer) {

@@ -131,7 +131,8 @@ TEST(StartPlan, RuntimeOfTheOtherProcessorGoesToThePairProduct) {
         settingsOf(L"JRE Path=C:\\rt64\n", L"[Application]\nPair Product=Tool64.exe\nPair Return Code=Yes\n"),
         machine.facts());
     EXPECT_EQ(plan.route, StartRoute::handOver);
-    EXPECT_EQ(plan.pair.program, L"C:\\Work\\Tool64.exe");
+    // Beside the executable, whatever the working folder (C:\Work) is.
+    EXPECT_EQ(plan.pair.program, L"C:\\App\\Tool64.exe");
     EXPECT_TRUE(plan.pair.waitForExit);
 }
 
