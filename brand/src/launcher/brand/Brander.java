@@ -424,10 +424,11 @@ public final class Brander {
         }
     }
 
-    private static byte[] readAll(InputStream in) throws IOException {
+    // Everything a stream holds (a resource of the jar).
+    static byte[] readAll(InputStream in) throws IOException {
         java.io.ByteArrayOutputStream out = new java.io.ByteArrayOutputStream();
         byte[] buffer = new byte[65536];
-        for (int n; (n = in.read(buffer)) > 0;) out.write(buffer, 0, n);
+        for (int n; (n = in.read(buffer)) != -1;) out.write(buffer, 0, n);
         return out.toByteArray();
     }
 }

@@ -115,10 +115,7 @@ public final class Main {
         if (!name.equals("en")) throw new BrandException("Only the English texts (en) can be printed.");
         try (InputStream in = Main.class.getResourceAsStream("messages-en.txt")) {
             if (in == null) throw new BrandException("This tool carries no English texts.");
-            java.io.ByteArrayOutputStream bytes = new java.io.ByteArrayOutputStream();
-            byte[] buffer = new byte[8192];
-            for (int n; (n = in.read(buffer)) > 0;) bytes.write(buffer, 0, n);
-            out.print(new String(bytes.toByteArray(), StandardCharsets.UTF_8));
+            out.print(new String(Brander.readAll(in), StandardCharsets.UTF_8));
             out.flush();
         } catch (IOException e) {
             throw new BrandException("The English texts cannot be read: " + e.getMessage() + ".");

@@ -93,7 +93,7 @@ public final class MessageTexts {
             if (in == null) {
                 throw new BrandException("The branding tool is incomplete: " + source + " is missing from it.");
             }
-            return parse(source, readAll(in));
+            return parse(source, Brander.readAll(in));
         } catch (IOException e) {
             throw new BrandException("Cannot read " + source + ": " + e.getMessage());
         }
@@ -458,14 +458,5 @@ public final class MessageTexts {
             out.append(out.length() == 0 ? "" : ", ").append(part);
         }
         return out.toString();
-    }
-
-    private static byte[] readAll(InputStream in) throws IOException {
-        java.io.ByteArrayOutputStream out = new java.io.ByteArrayOutputStream();
-        byte[] buffer = new byte[8192];
-        for (int n = in.read(buffer); n >= 0; n = in.read(buffer)) {
-            out.write(buffer, 0, n);
-        }
-        return out.toByteArray();
     }
 }
